@@ -1,0 +1,4 @@
+// Storage for the program-wide state.
+#include "app/game_state.h"
+
+GameState game;

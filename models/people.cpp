@@ -1,0 +1,100 @@
+// The five people to rescue: random placement on free cells of height 5, the rescue test
+// and the all-saved test. Their drawing lives in models/person_draw.cpp.
+#include "app/game_state.h"
+#include "models/model_instance.h"
+#include "models/person.h"
+#include "terrain/grid.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+
+namespace {
+
+// A free cell of centre height exactly 5 (terrain digit 1, no object) can hold a person.
+bool holdsPerson(const TerrainCell* cell)
+{
+    return cell->vertices[SlotCentre].position[2] == 5.0f && !cell->model;
+}
+
+} // namespace
+
+Person::~Person()
+{
+    delete model;
+}
+
+bool Person::tryRescue(float& x, float& y, float& z)
+{
+    const double dx = static_cast<double>(position[0]) - x;
+    const double dy = static_cast<double>(position[1]) - y;
+    const double dz = static_cast<double>(position[2]) - z;
+    if (dx * dx + dy * dy + dz * dz > 49.0) return false;
+    saved = true;
+    return true;
+}
+
+void TerrainGrid::placePeople()
+{
+    long long places = 0;
+    for (int row = 0; row < rows; ++row)
+        for (int col = 0; col < cols; ++col) places += holdsPerson(cells[row][col]);
+    const int count = places < 5 ? static_cast<int>(places) : 5;
+    if (count < 5) printf("only %d places for people\n", count);
+
+    // The random search stops after this many draws and then takes the first free place in
+    // reading order, so that a map with few places cannot keep it going for long.
+    const long long maxDraws = 1000 + 16LL * rows * cols;
+    int chosen[5][2];
+    for (int i = 0; i < count; ++i) {
+        srand(static_cast<unsigned>(time(nullptr)));
+        auto acceptable = [&](int row, int col) {
+            if (!holdsPerson(cells[row][col])) return false;
+            for (int j = 0; j < i; ++j)
+                if (chosen[j][0] == row && chosen[j][1] == col) return false;
+            return true;
+        };
+        int row = 0, col = 0;
+        bool found = false;
+        for (long long draw = 0; draw < maxDraws && !found; ++draw) {
+            row = rand() % rows;
+            col = rand() % cols;
+            found = acceptable(row, col);
+        }
+        for (long long k = 0; !found && k < static_cast<long long>(rows) * cols; ++k) {
+            row = static_cast<int>(k / cols);
+            col = static_cast<int>(k % cols);
+            found = acceptable(row, col);
+        }
+        chosen[i][0] = row;
+        chosen[i][1] = col;
+        printf("setting person %d, %d,%d\n", i, row, col);
+        if (!people[i]) people[i] = new (std::nothrow) Person(game.personMeshId, 1);
+        const float* centre = cells[row][col]->vertices[SlotCentre].position;
+        printf("%f,%f,%f\n", centre[0], centre[1], centre[2]);
+        if (Person* person = people[i]) {
+            for (int k = 0; k < 3; ++k) person->position[k] = centre[k];
+            person->saved = false;
+        }
+    }
+}
+
+int TerrainGrid::rescueNearby(float& x, float& y, float& z)
+{
+    int count = 0;
+    for (Person* person : people)
+        if (person && !person->saved && person->tryRescue(x, y, z)) ++count;
+    return count;
+}
+
+bool TerrainGrid::allPeopleSaved() const
+{
+    bool anyone = false;
+    for (const Person* person : people) {
+        if (!person) continue;
+        if (!person->saved) return false;
+        anyone = true;
+    }
+    return anyone;
+}

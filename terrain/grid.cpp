@@ -1,0 +1,150 @@
+// Grid and cell construction, height bands, vertex writes and cell heights.
+#include "terrain/grid.h"
+
+#include "app/game_state.h"
+
+#include <new>
+
+const float slotOffset[9][2] = {
+    {-5, 0}, {5, 0}, {0, 5}, {0, -5}, {-5, 5}, {-5, -5}, {5, 5}, {5, -5}, {0, 0},
+};
+
+const int triangleCorners[8][3] = {
+    {SlotN, SlotW, SlotCentre},  {SlotS, SlotE, SlotCentre},  {SlotN, SlotCentre, SlotE},
+    {SlotS, SlotCentre, SlotW},  {SlotN, SlotE, SlotNE},      {SlotN, SlotNW, SlotW},
+    {SlotS, SlotSE, SlotE},      {SlotS, SlotW, SlotSW},
+};
+
+namespace {
+
+const float waterColour[3] = {0.0f, 0.5f, 1.0f};
+const float grassColour[3] = {0.0f, 1.0f, 0.0f};
+const float dirtColour[3] = {0.4f, 0.25f, 0.0f};
+const float snowColour[3] = {1.0f, 1.0f, 1.0f};
+
+// The band index of a height: 0 water, 1 grass, 2 dirt, 3 snow.
+int band(float z)
+{
+    if (z < 5.0f) return 0;
+    if (z <= 27.5f) return 1;
+    if (z <= 42.5f) return 2;
+    return 3;
+}
+
+// Slot order in which a whole cell is written, at construction and by setCellHeight: the
+// centre first, so that the texture follows the new centre height from the first write on.
+const int cellWriteOrder[9] = {SlotCentre, SlotE, SlotW, SlotS, SlotN,
+                               SlotSE,     SlotNE, SlotSW, SlotNW};
+
+} // namespace
+
+const float* bandColour(float z)
+{
+    static const float* const colours[4] = {waterColour, grassColour, dirtColour, snowColour};
+    return colours[band(z)];
+}
+
+unsigned int bandTexture(float z)
+{
+    switch (band(z)) {
+    case 0: return game.waterTexture;
+    case 1: return game.grassTexture;
+    case 2: return game.dirtTexture;
+    default: return game.snowTexture;
+    }
+}
+
+void TerrainCell::setVertex(float x, float y, float z, int slot)
+{
+    float* p = vertices[slot].position;
+    p[0] = x;
+    p[1] = y;
+    p[2] = z;
+    const float* c = bandColour(z);
+    setVertexColour(c[0], c[1], c[2], slot);
+    updateTexture();
+}
+
+void TerrainCell::setVertexColour(float r, float g, float b, int slot)
+{
+    Vertex& v = vertices[slot];
+    v.baseColour[0] = v.colour[0] = r;
+    v.baseColour[1] = v.colour[1] = g;
+    v.baseColour[2] = v.colour[2] = b;
+}
+
+void TerrainCell::setVertexNormal(float x, float y, float z, int slot)
+{
+    float* n = vertices[slot].normal;
+    n[0] = x;
+    n[1] = y;
+    n[2] = z;
+}
+
+void TerrainCell::updateTexture()
+{
+    texture = bandTexture(vertices[SlotCentre].position[2]);
+}
+
+bool TerrainCell::setNeighbour(TerrainCell* cell, int slot)
+{
+    if (slot < 0 || slot > 7) return false;
+    neighbours[slot] = cell;
+    return true;
+}
+
+TerrainGrid::TerrainGrid(int rowCount, int colCount)
+{
+    if (rowCount < 0 || colCount < 0) return;
+    const long long count = static_cast<long long>(rowCount) * colCount;
+    TerrainCell*** table = new (std::nothrow) TerrainCell**[rowCount > 0 ? rowCount : 1];
+    TerrainCell** pointers = new (std::nothrow) TerrainCell*[count > 0 ? count : 1];
+    TerrainCell* store = new (std::nothrow) TerrainCell[count > 0 ? count : 1];
+    if (!table || !pointers || !store) {
+        delete[] table;
+        delete[] pointers;
+        delete[] store;
+        return;
+    }
+    rows = rowCount;
+    cols = colCount;
+    cells = table;
+    cellPointers = pointers;
+    cellStore = store;
+    for (int row = 0; row < rows; ++row) {
+        cells[row] = pointers + static_cast<long long>(row) * cols;
+        for (int col = 0; col < cols; ++col) {
+            TerrainCell* cell = &store[static_cast<long long>(row) * cols + col];
+            cells[row][col] = cell;
+            const float cx = row * 10.0f + 5.0f, cy = col * 10.0f + 5.0f;
+            for (int slot : cellWriteOrder)
+                cell->setVertex(cx + slotOffset[slot][0], cy + slotOffset[slot][1], 0.0f, slot);
+            for (int slot = 0; slot < 9; ++slot) cell->setVertexNormal(0, 0, 1, slot);
+        }
+    }
+}
+
+TerrainGrid::~TerrainGrid()
+{
+    delete[] cells;
+    delete[] cellPointers;
+    delete[] cellStore;
+}
+
+TerrainCell* TerrainGrid::cellAt(int row, int col) const
+{
+    if (row < 0 || row >= rows || col < 0 || col >= cols) return nullptr;
+    return cells[row][col];
+}
+
+bool TerrainGrid::setCellHeight(int row, int col, int level)
+{
+    TerrainCell* cell = cellAt(row, col);
+    if (!cell) return false;
+    const float h = static_cast<float>(level * 5);
+    const float cx = cell->vertices[SlotCentre].position[0];
+    const float cy = cell->vertices[SlotCentre].position[1];
+    for (int slot : cellWriteOrder)
+        cell->setVertex(cx + slotOffset[slot][0], cy + slotOffset[slot][1], h, slot);
+    return true;
+}
