@@ -38,7 +38,10 @@ void drawTerrain(const GameState& g)
         glColor3f(1.0f, 1.0f, 1.0f);
         TerrainDrawParams params{g.filled ? static_cast<unsigned>(GL_TRIANGLES)
                                           : static_cast<unsigned>(GL_POLYGON),
-                                 false, g.showNormals != 0, g.lighting != 0, g.playerX,
+                                 false,
+                                 g.showNormals != 0,
+                                 g.lighting != 0,
+                                 g.playerX,
                                  g.playerY};
         if (g.grid) g.grid->drawGrid(params);
         // Hidden lines: black filled polygons pushed slightly back overwrite every line

@@ -6,21 +6,22 @@
 class TerrainGrid;
 
 struct GameState {
-    TerrainGrid* grid = nullptr; // written by start-up only; read by display, keys, timer, collision
+    TerrainGrid* grid =
+        nullptr; // written by start-up only; read by display, keys, timer, collision
 
     // Player and camera position; written by start-up and movement.
     float playerX = 0, playerY = 0, playerZ = 0;
     // Unit view direction; headingZ stays 0. Written by start-up and turns.
     float headingX = 0, headingY = 0, headingZ = 0;
 
-    float cameraUp[3] = {0, 0, 1};            // never written
-    float lightPosition[4] = {0, 1, 1, 1};    // written by the display every frame
-    float overheadHeight = 10.0f;             // written by the keyboard
-    float fogDensity = 0.01f;                 // written by the keyboard
-    float fogColour[4] = {0, 0, 0, 0};        // never written
-    float markerColour[4] = {1, 0, 0, 0};     // never written
-    float markerAngle = -90.0f;               // written by the display
-    int32_t savedCount = 0;                   // written by the keyboard; never reset
+    float cameraUp[3] = {0, 0, 1};         // never written
+    float lightPosition[4] = {0, 1, 1, 1}; // written by the display every frame
+    float overheadHeight = 10.0f;          // written by the keyboard
+    float fogDensity = 0.01f;              // written by the keyboard
+    float fogColour[4] = {0, 0, 0, 0};     // never written
+    float markerColour[4] = {1, 0, 0, 0};  // never written
+    float markerAngle = -90.0f;            // written by the display
+    int32_t savedCount = 0;                // written by the keyboard; never reset
 
     // Render switches, 0 or 1, each mirroring its GL capability; written by start-up and keys.
     uint8_t depthTest = 0;

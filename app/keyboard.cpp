@@ -29,21 +29,66 @@ void setCapability(GLenum capability, uint8_t& flag, bool on)
     flag = on ? 1 : 0;
 }
 
-void forward() { moveAndRescue(Forward); }
-void up() { moveAndRescue(Up); }
-void down() { moveAndRescue(Down); }
-void turnLeft() { movePlayer(TurnLeft); }
-void turnRight() { movePlayer(TurnRight); }
-void depthOn() { setCapability(GL_DEPTH_TEST, game.depthTest, true); }
-void depthOff() { setCapability(GL_DEPTH_TEST, game.depthTest, false); }
-void cullingOn() { setCapability(GL_CULL_FACE, game.culling, true); }
-void cullingOff() { setCapability(GL_CULL_FACE, game.culling, false); }
-void filledOn() { setCapability(GL_COLOR_MATERIAL, game.filled, true); }
-void filledOff() { setCapability(GL_COLOR_MATERIAL, game.filled, false); }
-void texturesOn() { setCapability(GL_TEXTURE_2D, game.textures, true); }
-void texturesOff() { setCapability(GL_TEXTURE_2D, game.textures, false); }
-void normalsOn() { game.showNormals = 1; }
-void normalsOff() { game.showNormals = 0; }
+void forward()
+{
+    moveAndRescue(Forward);
+}
+void up()
+{
+    moveAndRescue(Up);
+}
+void down()
+{
+    moveAndRescue(Down);
+}
+void turnLeft()
+{
+    movePlayer(TurnLeft);
+}
+void turnRight()
+{
+    movePlayer(TurnRight);
+}
+void depthOn()
+{
+    setCapability(GL_DEPTH_TEST, game.depthTest, true);
+}
+void depthOff()
+{
+    setCapability(GL_DEPTH_TEST, game.depthTest, false);
+}
+void cullingOn()
+{
+    setCapability(GL_CULL_FACE, game.culling, true);
+}
+void cullingOff()
+{
+    setCapability(GL_CULL_FACE, game.culling, false);
+}
+void filledOn()
+{
+    setCapability(GL_COLOR_MATERIAL, game.filled, true);
+}
+void filledOff()
+{
+    setCapability(GL_COLOR_MATERIAL, game.filled, false);
+}
+void texturesOn()
+{
+    setCapability(GL_TEXTURE_2D, game.textures, true);
+}
+void texturesOff()
+{
+    setCapability(GL_TEXTURE_2D, game.textures, false);
+}
+void normalsOn()
+{
+    game.showNormals = 1;
+}
+void normalsOff()
+{
+    game.showNormals = 0;
+}
 
 void lightingOn()
 {
@@ -113,7 +158,10 @@ void restart()
     std::exit(0);
 }
 
-void quit() { std::exit(0); }
+void quit()
+{
+    std::exit(0);
+}
 
 } // namespace
 

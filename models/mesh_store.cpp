@@ -11,7 +11,7 @@ Mesh* meshList = nullptr;
 namespace {
 
 class File {
-public:
+  public:
     explicit File(const char* name) : handle(std::fopen(name, "r")) {}
     ~File()
     {
@@ -31,12 +31,10 @@ void setFaceNormal(MeshFace& face)
     const float* p2 = face.vertices[2].position;
     const float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
     const float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
-    float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
-                  a[0] * b[1] - a[1] * b[0]};
+    float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
     const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     for (float& component : n) component /= length;
-    if (!(length > 0.0f) || !std::isfinite(n[0]) || !std::isfinite(n[1]) ||
-        !std::isfinite(n[2])) {
+    if (!(length > 0.0f) || !std::isfinite(n[0]) || !std::isfinite(n[1]) || !std::isfinite(n[2])) {
         n[0] = 0.0f;
         n[1] = 0.0f;
         n[2] = 1.0f;

@@ -8,8 +8,8 @@
 
 // One polygon; its corners use `position` and `colour` (the face colour) only.
 struct MeshFace {
-    std::vector<Vertex> vertices;       // the corners actually read, in file order
-    int8_t vertexCount = 0;             // corners read, cut to 8 bits: draw this many if > 0
+    std::vector<Vertex> vertices;         // the corners actually read, in file order
+    int8_t vertexCount = 0;               // corners read, cut to 8 bits: draw this many if > 0
     float normal[3] = {0.0f, 0.0f, 1.0f}; // from the first three corners; (0, 0, 1) if none
 };
 
@@ -17,7 +17,7 @@ struct Mesh {
     std::vector<MeshFace> faces; // the faces actually read, in file order
     int16_t faceCount = 0;       // faces read, cut to 16 bits: draw this many if > 0
     int16_t id = 0;
-    Mesh* next = nullptr;        // the next older mesh
+    Mesh* next = nullptr; // the next older mesh
 };
 
 // The store, newest mesh first. Written only by loadMesh (and releaseMeshes in tests).

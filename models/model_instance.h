@@ -7,7 +7,7 @@ struct Mesh;
 class TerrainGrid;
 
 class ModelInstance final {
-public:
+  public:
     ModelInstance* next = nullptr; // link in the grid's list of placed instances
     Mesh* mesh = nullptr;          // shared, not owned; null when the lookup failed
     int32_t passable = 0;          // 1: the player flies through it (trees, people)

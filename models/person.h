@@ -4,7 +4,7 @@
 class ModelInstance;
 
 class Person final {
-public:
+  public:
     float position[3] = {0, 0, 0}; // the centre vertex of his cell
     bool saved = false;
     float spin = 0;                 // degrees; grows by 5 at every draw, never wrapped

@@ -6,8 +6,7 @@
 #include <GL/gl.h>
 #include <new>
 
-Person::Person(int meshId, int passable)
-    : model(new (std::nothrow) ModelInstance(meshId, passable))
+Person::Person(int meshId, int passable) : model(new (std::nothrow) ModelInstance(meshId, passable))
 {
 }
 

@@ -28,8 +28,7 @@ bool onOrBelowPlane(const TerrainCell& cell, const int corners[3], float x, floa
     const float* p3 = cell.vertices[corners[2]].position;
     const float a[3] = {p2[0] - p1[0], p2[1] - p1[1], p2[2] - p1[2]};
     const float b[3] = {p3[0] - p1[0], p3[1] - p1[1], p3[2] - p1[2]};
-    float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
-                  a[0] * b[1] - a[1] * b[0]};
+    float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
     const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     for (float& component : n) component /= length;
     const float d = n[0] * p1[0] + n[1] * p1[1] + n[2] * p1[2];

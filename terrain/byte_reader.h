@@ -4,7 +4,7 @@
 #include <cstdio>
 
 class ByteReader {
-public:
+  public:
     // Opens the file for reading; check `isOpen()`.
     explicit ByteReader(const char* fileName) : file(std::fopen(fileName, "rb")) {}
     ~ByteReader()
@@ -25,7 +25,7 @@ public:
         return c;
     }
 
-private:
+  private:
     int next()
     {
         if (pos == end && !fill()) return EOF;

@@ -49,28 +49,44 @@ struct WallCorner {
 
 struct WallSide {
     WallCorner quads[2][4];
-    int middleThis, middleNeighbour;        // facing test: neighbour middle >= this middle
-    int endsThis[2], endsNeighbour[2];      // and one neighbour end > the end it meets
-    float normalFacingThis[3];              // from the neighbour towards this cell
+    int middleThis, middleNeighbour;   // facing test: neighbour middle >= this middle
+    int endsThis[2], endsNeighbour[2]; // and one neighbour end > the end it meets
+    float normalFacingThis[3];         // from the neighbour towards this cell
 };
 
 const WallSide wallSides[4] = {
     // N
     {{{{false, SlotN}, {false, SlotNE}, {true, SlotSE}, {true, SlotS}},
       {{true, SlotS}, {true, SlotSW}, {false, SlotNW}, {false, SlotN}}},
-     SlotN, SlotS, {SlotNW, SlotNE}, {SlotSW, SlotSE}, {1, 0, 0}},
+     SlotN,
+     SlotS,
+     {SlotNW, SlotNE},
+     {SlotSW, SlotSE},
+     {1, 0, 0}},
     // S
     {{{{false, SlotS}, {false, SlotSW}, {true, SlotNW}, {true, SlotN}},
       {{true, SlotN}, {true, SlotNE}, {false, SlotSE}, {false, SlotS}}},
-     SlotS, SlotN, {SlotSW, SlotSE}, {SlotNW, SlotNE}, {-1, 0, 0}},
+     SlotS,
+     SlotN,
+     {SlotSW, SlotSE},
+     {SlotNW, SlotNE},
+     {-1, 0, 0}},
     // E
     {{{{false, SlotE}, {false, SlotSE}, {true, SlotSW}, {true, SlotW}},
       {{true, SlotW}, {true, SlotNW}, {false, SlotNE}, {false, SlotE}}},
-     SlotE, SlotW, {SlotNE, SlotSE}, {SlotNW, SlotSW}, {0, -1, 0}},
+     SlotE,
+     SlotW,
+     {SlotNE, SlotSE},
+     {SlotNW, SlotSW},
+     {0, -1, 0}},
     // W
     {{{{false, SlotW}, {false, SlotNW}, {true, SlotNE}, {true, SlotE}},
       {{true, SlotE}, {true, SlotSE}, {false, SlotSW}, {false, SlotW}}},
-     SlotW, SlotE, {SlotNW, SlotSW}, {SlotNE, SlotSE}, {0, 1, 0}},
+     SlotW,
+     SlotE,
+     {SlotNW, SlotSW},
+     {SlotNE, SlotSE},
+     {0, 1, 0}},
 };
 
 const float wallTexCoords[2][4][2] = {

@@ -10,9 +10,9 @@ const float slotOffset[9][2] = {
 };
 
 const int triangleCorners[8][3] = {
-    {SlotN, SlotW, SlotCentre},  {SlotS, SlotE, SlotCentre},  {SlotN, SlotCentre, SlotE},
-    {SlotS, SlotCentre, SlotW},  {SlotN, SlotE, SlotNE},      {SlotN, SlotNW, SlotW},
-    {SlotS, SlotSE, SlotE},      {SlotS, SlotW, SlotSW},
+    {SlotN, SlotW, SlotCentre}, {SlotS, SlotE, SlotCentre}, {SlotN, SlotCentre, SlotE},
+    {SlotS, SlotCentre, SlotW}, {SlotN, SlotE, SlotNE},     {SlotN, SlotNW, SlotW},
+    {SlotS, SlotSE, SlotE},     {SlotS, SlotW, SlotSW},
 };
 
 namespace {
@@ -33,7 +33,7 @@ int band(float z)
 
 // Slot order in which a whole cell is written, at construction and by setCellHeight: the
 // centre first, so that the texture follows the new centre height from the first write on.
-const int cellWriteOrder[9] = {SlotCentre, SlotE, SlotW, SlotS, SlotN,
+const int cellWriteOrder[9] = {SlotCentre, SlotE,  SlotW,  SlotS, SlotN,
                                SlotSE,     SlotNE, SlotSW, SlotNW};
 
 } // namespace

@@ -45,14 +45,14 @@ struct TerrainDrawParams {
 };
 
 class TerrainCell {
-public:
+  public:
     Vertex vertices[9];
-    uint8_t sideFlags[4] = {0, 0, 0, 0};             // N S E W: draw a wall on that side
-    TerrainCell* neighbours[8] = {};                 // by slot, null at the border
-    float faceNormals[8][3] = {};                    // unit normals of the eight triangles
-    unsigned int texture = 0;                        // band texture name of the centre height
-    ModelInstance* model = nullptr;                  // not owned; the grid's list owns it
-    float playerDX = 0, playerDY = 0;                // written by the draw only
+    uint8_t sideFlags[4] = {0, 0, 0, 0}; // N S E W: draw a wall on that side
+    TerrainCell* neighbours[8] = {};     // by slot, null at the border
+    float faceNormals[8][3] = {};        // unit normals of the eight triangles
+    unsigned int texture = 0;            // band texture name of the centre height
+    ModelInstance* model = nullptr;      // not owned; the grid's list owns it
+    float playerDX = 0, playerDY = 0;    // written by the draw only
 
     // Sets a vertex position, recolours it by band and re-chooses the cell texture.
     void setVertex(float x, float y, float z, int slot);
@@ -76,10 +76,10 @@ public:
 };
 
 class TerrainGrid {
-public:
+  public:
     TerrainCell*** cells = nullptr; // rows tables of cols cell pointers; the grid owns the cells
     int32_t rows = 0, cols = 0;
-    Person* people[5] = {};         // filled by the first placement of people
+    Person* people[5] = {};                     // filled by the first placement of people
     int32_t startX = 0, startY = 0, startZ = 0; // player start, set by the object map
     ModelInstance* instances = nullptr;         // placed instances, newest first
 
@@ -115,7 +115,7 @@ public:
     // Drawing (needs a GL context): the cells within reach of the player, then the people.
     void drawGrid(const TerrainDrawParams& params);
 
-private:
+  private:
     TerrainCell** cellPointers = nullptr; // the row tables, one block row after row
     TerrainCell* cellStore = nullptr;     // all cells in one block, row after row
 };

@@ -7,7 +7,7 @@
 namespace {
 
 class GlEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override
     {
         int argc = 1;

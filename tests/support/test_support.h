@@ -7,7 +7,7 @@
 // Makes a new temporary directory and makes it the working directory; on destruction
 // returns to the old one and removes the directory with everything in it.
 class TempWorkDir {
-public:
+  public:
     TempWorkDir();
     ~TempWorkDir();
     TempWorkDir(const TempWorkDir&) = delete;
@@ -17,7 +17,7 @@ public:
     void write(const std::string& name, const std::string& bytes) const;
     const std::string& path() const { return dir; }
 
-private:
+  private:
     std::string dir;
     std::string previous;
 };
@@ -25,7 +25,7 @@ private:
 // Redirects standard output (the C stream and file descriptor 1) into a file until
 // `text()` or destruction; `text()` returns every byte printed in between.
 class CapturedStdout {
-public:
+  public:
     CapturedStdout();
     ~CapturedStdout();
     CapturedStdout(const CapturedStdout&) = delete;
@@ -34,7 +34,7 @@ public:
     // Stops capturing (if still on) and returns what was printed.
     std::string text();
 
-private:
+  private:
     void stop();
     int savedFd = -1;
     std::string file;
