@@ -15,7 +15,9 @@ TerrainGrid* buildWorld()
 {
     int rows = 0, cols = 0;
     if (!measureTerrain(rows, cols)) return nullptr;
-    if (static_cast<long long>(rows) * cols > maxTerrainCells) {
+    // A map of empty lines has no cells but still one row table entry per line: it is
+    // bounded by the same number.
+    if (static_cast<long long>(rows) * cols > maxTerrainCells || rows > maxTerrainCells) {
         printf("terrain too large: %d x %d cells\n", rows, cols);
         return nullptr;
     }
