@@ -1,0 +1,428 @@
+// Tests of the model file reader, the mesh identifiers and the lookup in the mesh store.
+#include "app/game_state.h"
+#include "models/mesh_store.h"
+#include "tests/support/test_support.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+std::string format(const char* fmt, ...)
+{
+    char buffer[256];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buffer, sizeof buffer, fmt, args);
+    va_end(args);
+    return buffer;
+}
+
+// The first and last lines that every successful read prints.
+std::string countLine(int id, int faceCount)
+{
+    return format("number of faces for idnum: %d is %d\n", id, faceCount);
+}
+std::string createdLine(int id)
+{
+    return format("created geometry with ID: %d - %d\n", id, id);
+}
+
+// Puts a mesh with the given identifier at the head of the store, as loadMesh would.
+Mesh* pushMesh(int16_t id)
+{
+    Mesh* mesh = new Mesh;
+    mesh->id = id;
+    mesh->next = meshList;
+    meshList = mesh;
+    return mesh;
+}
+
+void expectNormal(const MeshFace& face, float x, float y, float z)
+{
+    EXPECT_EQ(x, face.normal[0]);
+    EXPECT_EQ(y, face.normal[1]);
+    EXPECT_EQ(z, face.normal[2]);
+}
+
+const char* const redTriangle = "1\n1.0 0.0 0.0\n3\n0 0 0\n1 0 0\n0 1 0\n";
+
+class MeshFile : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        game = GameState();
+        releaseMeshes();
+    }
+    void TearDown() override { releaseMeshes(); }
+
+    // Loads a model file holding `bytes`; returns the id and keeps what was printed.
+    int load(const std::string& bytes)
+    {
+        dir.write("model.txt", bytes);
+        CapturedStdout out;
+        const int id = loadMesh("model.txt");
+        printed = out.text();
+        return id;
+    }
+
+    TempWorkDir dir;
+    std::string printed;
+};
+
+TEST_F(MeshFile, OneTriangleReadsCornersColourAndNormal)
+{
+    const int id = load(redTriangle);
+    EXPECT_EQ(countLine(id, 1) + "face: 0 vertex:0 = 0.000000, 0.000000, 0.000000\n" +
+                  "face: 0 vertex:1 = 1.000000, 0.000000, 0.000000\n" +
+                  "face: 0 vertex:2 = 0.000000, 1.000000, 0.000000\n" + createdLine(id),
+              printed);
+    ASSERT_NE(nullptr, meshList);
+    EXPECT_EQ(id, meshList->id);
+    EXPECT_EQ(nullptr, meshList->next);
+    EXPECT_EQ(1, meshList->faceCount);
+    ASSERT_EQ(1u, meshList->faces.size());
+    const MeshFace& face = meshList->faces[0];
+    EXPECT_EQ(3, face.vertexCount);
+    ASSERT_EQ(3u, face.vertices.size());
+    const float corners[3][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    for (int v = 0; v < 3; ++v) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(corners[v][k], face.vertices[v].position[k]);
+        EXPECT_EQ(1.0f, face.vertices[v].colour[0]);
+        EXPECT_EQ(0.0f, face.vertices[v].colour[1]);
+        EXPECT_EQ(0.0f, face.vertices[v].colour[2]);
+    }
+    expectNormal(face, 0, 0, 1);
+}
+
+TEST_F(MeshFile, ClockwiseCornersGiveDownwardNormal)
+{
+    load("1\n1.0 0.0 0.0\n3\n0 0 0\n0 1 0\n1 0 0\n");
+    ASSERT_NE(nullptr, meshList);
+    ASSERT_EQ(1u, meshList->faces.size());
+    expectNormal(meshList->faces[0], 0, 0, -1);
+}
+
+TEST_F(MeshFile, NormalIsUnitLengthForLargeFaces)
+{
+    // A right triangle with legs 4 and 3 in the x-z plane: the cross product is (0, -12, 0).
+    load("1\n0 1 0\n3\n2 2 2\n6 2 2\n2 2 5\n");
+    ASSERT_NE(nullptr, meshList);
+    ASSERT_EQ(1u, meshList->faces.size());
+    expectNormal(meshList->faces[0], 0, -1, 0);
+}
+
+TEST_F(MeshFile, EmptyFileGivesMeshWithoutFaces)
+{
+    const int id = load("");
+    EXPECT_EQ(countLine(id, 0) + createdLine(id), printed);
+    ASSERT_NE(nullptr, meshList);
+    EXPECT_EQ(id, meshList->id);
+    EXPECT_EQ(0, meshList->faceCount);
+    EXPECT_TRUE(meshList->faces.empty());
+}
+
+TEST_F(MeshFile, ZeroOrNegativeFaceCountReadsNoFace)
+{
+    // The face after the count must not be read.
+    const std::string face = "1 0 0\n3\n0 0 0\n1 0 0\n0 1 0\n";
+    int id = load("-3\n" + face);
+    EXPECT_EQ(countLine(id, -3) + createdLine(id), printed);
+    EXPECT_EQ(0, meshList->faceCount);
+    EXPECT_TRUE(meshList->faces.empty());
+
+    id = load("0\n" + face);
+    EXPECT_EQ(countLine(id, 0) + createdLine(id), printed);
+    EXPECT_EQ(0, meshList->faceCount);
+    EXPECT_TRUE(meshList->faces.empty());
+}
+
+TEST_F(MeshFile, FaceWithoutCornersIsKeptAndReadingGoesOn)
+{
+    const int id = load("3\n1 0 0\n0\n0 1 0\n-2\n0 0 1\n3\n0 0 0\n1 0 0\n0 1 0\n");
+    EXPECT_EQ(countLine(id, 3) + "face: 2 vertex:0 = 0.000000, 0.000000, 0.000000\n" +
+                  "face: 2 vertex:1 = 1.000000, 0.000000, 0.000000\n" +
+                  "face: 2 vertex:2 = 0.000000, 1.000000, 0.000000\n" + createdLine(id),
+              printed);
+    ASSERT_NE(nullptr, meshList);
+    EXPECT_EQ(3, meshList->faceCount);
+    ASSERT_EQ(3u, meshList->faces.size());
+    for (int f = 0; f < 2; ++f) {
+        EXPECT_EQ(0, meshList->faces[f].vertexCount);
+        EXPECT_TRUE(meshList->faces[f].vertices.empty());
+        expectNormal(meshList->faces[f], 0, 0, 1);
+    }
+    const MeshFace& last = meshList->faces[2];
+    EXPECT_EQ(3, last.vertexCount);
+    EXPECT_EQ(0.0f, last.vertices[0].colour[0]);
+    EXPECT_EQ(1.0f, last.vertices[0].colour[2]);
+    expectNormal(last, 0, 0, 1);
+}
+
+TEST_F(MeshFile, LayoutAndLineEndsDoNotMatter)
+{
+    const char* const variants[] = {
+        "1 1.0 0.0 0.0 3 0 0 0 1 0 0 0 1 0",
+        "1\r\n1.0 0.0 0.0\r\n3\r\n0 0 0\r\n1 0 0\r\n0 1 0\r\n",
+        "  1\n\n1.0\t0.0 0.0\n3 0 0 0\n1 0\n0 0 1 0",
+    };
+    for (const char* bytes : variants) {
+        SCOPED_TRACE(bytes);
+        load(bytes);
+        ASSERT_NE(nullptr, meshList);
+        ASSERT_EQ(1u, meshList->faces.size());
+        const MeshFace& face = meshList->faces[0];
+        ASSERT_EQ(3u, face.vertices.size());
+        EXPECT_EQ(1.0f, face.vertices[1].position[0]);
+        EXPECT_EQ(1.0f, face.vertices[2].position[1]);
+        EXPECT_EQ(1.0f, face.vertices[2].colour[0]);
+        expectNormal(face, 0, 0, 1);
+    }
+}
+
+TEST_F(MeshFile, TwoHundredCornerFaceIsReadInFull)
+{
+    std::string bytes = "2\n0.5 0.5 0.5\n200\n";
+    for (int v = 0; v < 200; ++v) bytes += std::to_string(v) + " 0 " + std::to_string(v * v) + "\n";
+    bytes += "0 0 1\n3\n0 0 0\n1 0 0\n0 1 0\n";
+    const int id = load(bytes);
+    ASSERT_NE(nullptr, meshList);
+    EXPECT_EQ(2, meshList->faceCount);
+    ASSERT_EQ(2u, meshList->faces.size());
+    const MeshFace& big = meshList->faces[0];
+    EXPECT_EQ(-56, big.vertexCount);
+    ASSERT_EQ(200u, big.vertices.size());
+    EXPECT_EQ(199.0f, big.vertices[199].position[0]);
+    EXPECT_EQ(39601.0f, big.vertices[199].position[2]);
+    expectNormal(big, 0, -1, 0); // from the first three corners only
+    // The face after it starts where the 200th corner ended.
+    const MeshFace& next = meshList->faces[1];
+    EXPECT_EQ(3, next.vertexCount);
+    EXPECT_EQ(1.0f, next.vertices[0].colour[2]);
+    EXPECT_EQ(1.0f, next.vertices[1].position[0]);
+    const std::string tail = "face: 0 vertex:199 = 199.000000, 0.000000, 39601.000000\n"
+                             "face: 1 vertex:0 = 0.000000, 0.000000, 0.000000\n";
+    EXPECT_NE(std::string::npos, printed.find(tail));
+    EXPECT_EQ(0u, printed.rfind(countLine(id, 2), 0));
+}
+
+TEST_F(MeshFile, FaceCountAbove32767IsCutTo16Bits)
+{
+    std::string bytes = "40000\n";
+    for (int f = 0; f < 40000; ++f) bytes += "0 0 0\n0\n";
+    const int id = load(bytes);
+    EXPECT_EQ(countLine(id, 40000) + createdLine(id), printed);
+    ASSERT_NE(nullptr, meshList);
+    EXPECT_EQ(40000u, meshList->faces.size());
+    EXPECT_EQ(-25536, meshList->faceCount);
+}
+
+TEST_F(MeshFile, TruncatedFileKeepsWhatWasRead)
+{
+    const int id = load("2\n0.25 0.5 0.75\n3\n0 0 0\n1 0 0\n");
+    EXPECT_EQ(countLine(id, 2) + "face: 0 vertex:0 = 0.000000, 0.000000, 0.000000\n" +
+                  "face: 0 vertex:1 = 1.000000, 0.000000, 0.000000\n" + createdLine(id),
+              printed);
+    ASSERT_NE(nullptr, meshList);
+    EXPECT_EQ(id, meshList->id);
+    EXPECT_EQ(1, meshList->faceCount);
+    ASSERT_EQ(1u, meshList->faces.size());
+    EXPECT_EQ(2, meshList->faces[0].vertexCount);
+    EXPECT_EQ(2u, meshList->faces[0].vertices.size());
+    expectNormal(meshList->faces[0], 0, 0, 1);
+}
+
+TEST_F(MeshFile, NumberThatFailsToConvertEndsTheRead)
+{
+    const int id = load("1\n1 1 1\n3\n0 0 0\n1 x 0\n0 1 0\n");
+    EXPECT_EQ(countLine(id, 1) + "face: 0 vertex:0 = 0.000000, 0.000000, 0.000000\n" +
+                  createdLine(id),
+              printed);
+    ASSERT_NE(nullptr, meshList);
+    ASSERT_EQ(1u, meshList->faces.size());
+    EXPECT_EQ(1, meshList->faces[0].vertexCount);
+}
+
+TEST_F(MeshFile, HugeCountsAllocateOnlyWhatArrives)
+{
+    // why: a count taken at its word allocated gigabytes before a single face was read.
+    const int id = load("2000000000\n1 0 0\n3\n0 0 0\n1 0 0\n0 1 0\n");
+    EXPECT_EQ(0u, printed.rfind(countLine(id, 2000000000), 0));
+    ASSERT_NE(nullptr, meshList);
+    EXPECT_EQ(1, meshList->faceCount);
+    EXPECT_EQ(1u, meshList->faces.size());
+    EXPECT_LT(meshList->faces.capacity(), 64u);
+
+    load("1\n1 0 0\n2000000000\n0 0 0\n1 0 0\n");
+    ASSERT_EQ(1u, meshList->faces.size());
+    const MeshFace& face = meshList->faces[0];
+    EXPECT_EQ(2, face.vertexCount);
+    EXPECT_EQ(2u, face.vertices.size());
+    EXPECT_LT(face.vertices.capacity(), 64u);
+}
+
+TEST_F(MeshFile, DegenerateFacesGetUpwardNormal)
+{
+    // why: a zero-length or NaN cross product divided by its length gave NaN normals.
+    load("5\n"
+         "1 0 0\n2\n0 0 0\n1 0 0\n"                 // two corners only
+         "1 0 0\n3\n0 0 0\n1 1 1\n2 2 2\n"          // collinear
+         "1 0 0\n3\n3 3 3\n3 3 3\n3 3 3\n"          // coincident
+         "1 0 0\n3\nnan 0 0\n1 0 0\n0 1 0\n"        // not a number
+         "1 0 0\n4\n0 0 0\n0 0 0\n1 0 0\n0 1 0\n"); // first two corners coincide
+    ASSERT_NE(nullptr, meshList);
+    ASSERT_EQ(5u, meshList->faces.size());
+    for (int f = 0; f < 5; ++f) {
+        SCOPED_TRACE(f);
+        expectNormal(meshList->faces[f], 0, 0, 1);
+    }
+}
+
+TEST_F(MeshFile, OverflowingCrossProductGivesFiniteNormal)
+{
+    // why: a cross product that overflowed to infinity normalised to NaN.
+    load("1\n1 0 0\n3\n0 0 0\n0 1e30 0\n1e30 0 0\n");
+    ASSERT_NE(nullptr, meshList);
+    ASSERT_EQ(1u, meshList->faces.size());
+    const float* n = meshList->faces[0].normal;
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(std::isfinite(n[k])) << k;
+    EXPECT_NEAR(1.0, std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1e-5);
+}
+
+TEST_F(MeshFile, MissingFileReturnsMinusOneAndUsesOneRandomNumber)
+{
+    srand(5);
+    rand();
+    const int second = rand();
+    srand(5);
+    CapturedStdout out;
+    const int id = loadMesh("absent.txt");
+    const std::string text = out.text();
+    EXPECT_EQ(-1, id);
+    EXPECT_EQ("", text);
+    EXPECT_EQ(nullptr, meshList);
+    EXPECT_EQ(second, rand());
+}
+
+class MeshId : public MeshFile {};
+
+TEST_F(MeshId, FreshProcessGivesTheSameFourIds)
+{
+    // glibc's generator before any srand is the one that srand(1) gives.
+    srand(1);
+    const int cube = load("");
+    const int pyramid = load("");
+    const int tree = load("");
+    const int person = load("");
+    EXPECT_EQ(-20623, cube);
+    EXPECT_EQ(-17116, pyramid);
+    EXPECT_EQ(-9455, tree);
+    EXPECT_EQ(-7255, person);
+}
+
+TEST_F(MeshId, EmptyStoreTakesLowSixteenBitsOfTheSquare)
+{
+    EXPECT_EQ(-19255, meshIdFor(18467u * 18467u));
+    EXPECT_EQ(0x5678, meshIdFor(0x12345678u));
+    EXPECT_EQ(-1, meshIdFor(0xABCDFFFFu));
+}
+
+TEST_F(MeshId, ClashesAreWalkedOnceFromTheNewest)
+{
+    pushMesh(101);
+    pushMesh(100); // head: 100, then 101
+    EXPECT_EQ(102, meshIdFor(100));
+    releaseMeshes();
+
+    // An increase is not checked again against the meshes already passed.
+    pushMesh(100);
+    pushMesh(101); // head: 101, then 100
+    EXPECT_EQ(101, meshIdFor(100));
+    EXPECT_EQ(102, meshIdFor(101 + 0x30000u));
+}
+
+TEST_F(MeshId, ClashAtTheTopWrapsToZero)
+{
+    pushMesh(-1);
+    EXPECT_EQ(0, meshIdFor(0xFFFFu));
+    EXPECT_EQ(0, meshIdFor(0x7FFFFFFFu));
+    EXPECT_EQ(-2, meshIdFor(0xFFFEu));
+}
+
+TEST_F(MeshId, LoadedMeshAvoidsTheIdsInTheStore)
+{
+    // -20623 is what the first number after srand(1) gives an empty store.
+    const int expected = -20622;
+    pushMesh(-20623);
+    srand(1);
+    EXPECT_EQ(expected, load(""));
+    EXPECT_EQ(countLine(expected, 0) + createdLine(expected), printed);
+}
+
+class MeshLookup : public MeshFile {};
+
+TEST_F(MeshLookup, EmptyStorePrintsOnlyTheHeader)
+{
+    CapturedStdout out;
+    EXPECT_EQ(nullptr, findMesh(0));
+    EXPECT_EQ("attempting to retrieve geometry\n", out.text());
+}
+
+TEST_F(MeshLookup, WalksFromNewestAndStopsAtFirstMatch)
+{
+    Mesh* oldest = pushMesh(7);
+    Mesh* minusOne = pushMesh(-1);
+    Mesh* newest = pushMesh(7);
+    {
+        CapturedStdout out;
+        EXPECT_EQ(newest, findMesh(7));
+        EXPECT_EQ("attempting to retrieve geometry\nid: 7\n", out.text());
+    }
+    {
+        CapturedStdout out;
+        EXPECT_EQ(minusOne, findMesh(-1));
+        EXPECT_EQ("attempting to retrieve geometry\nid: 7\nid: -1\n", out.text());
+    }
+    {
+        // The key is compared with the sign-widened id: 65535 is not -1.
+        CapturedStdout out;
+        EXPECT_EQ(nullptr, findMesh(65535));
+        EXPECT_EQ("attempting to retrieve geometry\nid: 7\nid: -1\nid: 7\n", out.text());
+    }
+    EXPECT_EQ(oldest, newest->next->next);
+}
+
+TEST_F(MeshLookup, FindsEachOfFourLoadedModels)
+{
+    dir.write("cube.txt", redTriangle);
+    dir.write("pyramid.txt", "");
+    dir.write("tree.txt", redTriangle);
+    dir.write("person.txt", "");
+    srand(1);
+    int ids[4];
+    const char* const names[4] = {"cube.txt", "pyramid.txt", "tree.txt", "person.txt"};
+    {
+        CapturedStdout quiet;
+        for (int i = 0; i < 4; ++i) ids[i] = loadMesh(names[i]);
+    }
+    CapturedStdout out;
+    const Mesh* cube = findMesh(ids[0]);
+    EXPECT_EQ(format("attempting to retrieve geometry\nid: %d\nid: %d\nid: %d\nid: %d\n", ids[3],
+                     ids[2], ids[1], ids[0]),
+              out.text());
+    ASSERT_NE(nullptr, cube);
+    EXPECT_EQ(nullptr, cube->next);
+    EXPECT_EQ(1u, cube->faces.size());
+    for (int i = 0; i < 4; ++i) {
+        CapturedStdout quiet;
+        const Mesh* found = findMesh(ids[i]);
+        ASSERT_NE(nullptr, found);
+        EXPECT_EQ(ids[i], found->id);
+    }
+}
+
+} // namespace
