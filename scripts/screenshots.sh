@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Makes the README pictures from the real game in the bundled world, under a private Xvfb:
+# docs/default-view.png (the start-up view) and docs/filled-textured-lit.png (after "p", "t"
+# and "k"). Usage: scripts/screenshots.sh [build-folder]   (default: build)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+if [[ ! -x "$build/vantora" ]]; then
+    echo "usage: scripts/screenshots.sh [build-folder]   (no vantora in $build)" >&2
+    exit 1
+fi
+export VANTORA_BIN
+VANTORA_BIN="$(cd "$build" && pwd)/vantora"
+export VANTORA_SOURCE_DIR="$root"
+# The end-to-end helpers: Xvfb, the game in a scratch copy of the world, keys, screenshots.
+# shellcheck source=tests/e2e/lib.sh
+source "$root/tests/e2e/lib.sh"
+need_tools faketime
+start_xvfb
+
+# Time frozen: the people stand where they stand in the tests, out of sight of the start.
+world=$(copy_world "$root/world" world)
+start_game_frozen "$world"
+wait_window
+wait_drawn
+default=$(wait_shot_stable default-view 10)
+filled=$(keys_then_settle "$default" filled 10000 p)
+textured=$(keys_then_settle "$filled" textured 10000 t)
+lit=$(keys_then_settle "$textured" filled-textured-lit 10000 k)
+send_keys q
+wait_exit 5
+
+mkdir -p "$root/docs"
+# Without the date chunks the files change only when the pictures do.
+convert "$default" -define png:exclude-chunks=date,time "$root/docs/default-view.png"
+convert "$lit" -define png:exclude-chunks=date,time "$root/docs/filled-textured-lit.png"
+echo "wrote docs/default-view.png and docs/filled-textured-lit.png"

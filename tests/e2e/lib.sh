@@ -1,0 +1,397 @@
+# Shared helpers of the end-to-end scripts: a private Xvfb, the real game in a scratch copy
+# of a world, keys, screenshots, pixel measures and bounded waits. Sourced, never run alone.
+#
+# A script that sources this file gets E2E_SOURCE (the source tree; VANTORA_SOURCE_DIR or
+# two folders up), VANTORA_BIN (the game; from the environment or the first of build/ and
+# build-e2e/ that holds one), E2E_TMP (a scratch folder: removed after a passing run unless
+# E2E_KEEP is set, kept after a failing one) and a trap that ends every game it started and
+# its own Xvfb, by process id. Every wait is bounded; a helper that runs out of time calls
+# `fail`, which names what it waited for.
+
+set -euo pipefail
+
+E2E_SOURCE=${VANTORA_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+if [[ -z "${VANTORA_BIN:-}" ]]; then
+    VANTORA_BIN=$E2E_SOURCE/build/vantora
+    [[ -x "$VANTORA_BIN" || ! -x "$E2E_SOURCE/build-e2e/vantora" ]] ||
+        VANTORA_BIN=$E2E_SOURCE/build-e2e/vantora
+fi
+E2E_NAME=$(basename "$0" .sh)
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vantora-$E2E_NAME.XXXXXX")
+E2E_XVFB_PID=""
+E2E_GAME_PIDS=()
+WID=""         # the game window
+GAME_PID=""    # the game started last
+GAME_DIR=""    # its working directory, with stdout.txt and stderr.txt
+# shellcheck disable=SC2034 # read by the scripts
+GAME_STATUS="" # its exit status, once wait_exit has seen it end
+
+# The title of the game's one window.
+readonly E2E_TITLE="GX 210 - HW 1"
+# The moment at which runs that need the people on the same cells every time stand still
+# (1767225600 seconds since the epoch, UTC).
+readonly E2E_FROZEN_TIME="2026-01-01 00:00:00"
+# The head-up display: its two lines in the top-left 330 x 45 pixels of the window picture.
+# The picture is 499 x 499, as the window sits at (-1, -1) on a screen without a window
+# manager. The position line fills rows 0-15 (its commas reach row 18), the saved-people
+# line rows 19-42.
+readonly HUD_CROP="330x45+0+0"
+
+fail()
+{
+    echo "FAIL [$E2E_NAME]: $*" >&2
+    exit 1
+}
+
+note()
+{
+    echo "[$E2E_NAME] ${SECONDS}s: $*"
+}
+
+e2e_cleanup()
+{
+    local status=$? pid
+    # Each game leads a process group of its own (setsid): its children (a restarted copy,
+    # say) go with it.
+    for pid in "${E2E_GAME_PIDS[@]}"; do
+        kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true
+    done
+    if [[ -n "$E2E_XVFB_PID" ]]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null || true
+        wait "$E2E_XVFB_PID" 2>/dev/null || true
+    fi
+    if [[ $status -eq 0 && -z "${E2E_KEEP:-}" ]]; then
+        rm -rf "$E2E_TMP"
+    else
+        echo "[$E2E_NAME] files of the run kept in $E2E_TMP" >&2
+    fi
+}
+trap e2e_cleanup EXIT
+# A command that fails outside a check names itself before set -e ends the script.
+set -E
+trap 'echo "FAIL [$E2E_NAME]: line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
+
+# Fails unless the tools every script uses, and those named, are there, and the game too.
+# shellcheck disable=SC2120 # most scripts name no extra tool
+need_tools()
+{
+    local tool
+    for tool in Xvfb xdpyinfo xdotool import convert compare stdbuf setsid timeout "$@"; do
+        command -v "$tool" >/dev/null || fail "missing tool: $tool"
+    done
+    [[ -x "$VANTORA_BIN" ]] || fail "no game binary at $VANTORA_BIN (set VANTORA_BIN)"
+}
+
+# --- The display ---------------------------------------------------------------------------
+
+# Starts a private Xvfb on the first free display number from a per-process start and
+# exports DISPLAY. Another script may take the same number at the same moment; our server
+# then exits at once and the next number is tried.
+start_xvfb()
+{
+    local n=$((100 + ($$ % 300)))
+    for _ in $(seq 20); do
+        while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 500x500x24 -nolisten tcp >"$E2E_TMP/xvfb-$n.log" 2>&1 &
+        E2E_XVFB_PID=$!
+        for _ in $(seq 100); do
+            kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+            if DISPLAY=":$n" timeout 2 xdpyinfo >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                return 0
+            fi
+            sleep 0.05
+        done
+        kill "$E2E_XVFB_PID" 2>/dev/null || true
+        wait "$E2E_XVFB_PID" 2>/dev/null || true
+        E2E_XVFB_PID=""
+        n=$((n + 1))
+    done
+    fail "could not start Xvfb"
+}
+
+# --- The game ------------------------------------------------------------------------------
+
+# Copies a world folder (of tests/data, or the bundled world/) into a new folder under
+# E2E_TMP and prints its path. The raw textures of world/ are added where the copy has none.
+copy_world()
+{
+    local from=$1 name=$2 raw
+    local to="$E2E_TMP/$name"
+    [[ ! -e "$to" ]] || fail "world folder $to exists already"
+    mkdir -p "$to"
+    cp -R "$from/." "$to/"
+    for raw in water256_2.raw dirt.raw grass.raw snow.raw; do
+        [[ -e "$to/$raw" ]] || cp "$E2E_SOURCE/world/$raw" "$to/$raw"
+    done
+    echo "$to"
+}
+
+# Starts the game in a world folder, standard output line-buffered into stdout.txt there and
+# standard error into stderr.txt. Further arguments come first on the command line: a
+# wrapper such as `env NAME=value` or faketime. Sets GAME_PID and GAME_DIR.
+start_game()
+{
+    GAME_DIR=$1
+    shift
+    (cd "$GAME_DIR" && exec setsid "$@" stdbuf -oL "$VANTORA_BIN" >stdout.txt 2>stderr.txt) &
+    GAME_PID=$!
+    E2E_GAME_PIDS+=("$GAME_PID")
+}
+
+# The same with time() frozen at E2E_FROZEN_TIME, so that the people stand on the same cells
+# every run. The monotonic clock stays real: GLUT's 50 ms timer keeps running.
+start_game_frozen()
+{
+    start_game "$1" env TZ=UTC FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "$E2E_FROZEN_TIME"
+}
+
+# Waits (at most 10 s) for the game's window and sets WID.
+wait_window()
+{
+    WID=""
+    for _ in $(seq 200); do
+        WID=$(timeout 5 xdotool search --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
+        [[ -n "$WID" ]] && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
+        sleep 0.05
+    done
+    fail "no window titled '$E2E_TITLE' within 10 s"
+}
+
+# Fails unless the game still runs.
+expect_running()
+{
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended: $*"
+}
+
+# Waits (at most `seconds`) for the game to end and sets GAME_STATUS to its exit status.
+# Not for use inside $(...): only this shell can wait for its own children.
+wait_exit()
+{
+    local seconds=$1
+    for _ in $(seq $((seconds * 20))); do
+        kill -0 "$GAME_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$GAME_PID" 2>/dev/null; then
+        fail "the game still runs ${seconds} s after it was told to end"
+    fi
+    GAME_STATUS=0
+    # shellcheck disable=SC2034 # read by the scripts
+    wait "$GAME_PID" || GAME_STATUS=$?
+}
+
+# Sends keys to the game window, in order: xdotool key names (i, a, R, ...).
+send_keys()
+{
+    expect_running "before the keys $*"
+    timeout 10 xdotool windowfocus --sync "$WID" key --delay 20 "$@" ||
+        fail "could not send the keys $*"
+}
+
+# --- Standard output -----------------------------------------------------------------------
+
+# Counts the lines of the game's standard output that equal `line` exactly.
+count_stdout_lines()
+{
+    grep -cxF -- "$1" "$GAME_DIR/stdout.txt" || true
+}
+
+# Counts the places in the game's standard output that match the basic regular expression
+# `pattern`; several may share a line, since some diagnostics have no line end.
+count_stdout_matches()
+{
+    { grep -o -- "$1" "$GAME_DIR/stdout.txt" || true; } | wc -l
+}
+
+# Waits (at most `seconds`) until at least `count` lines of standard output equal `line`.
+wait_stdout_lines()
+{
+    local line=$1 count=$2 seconds=$3
+    local deadline=$((SECONDS + seconds))
+    while (($(count_stdout_lines "$line") < count)); do
+        ((SECONDS < deadline)) ||
+            fail "fewer than $count lines '$line' on standard output within ${seconds} s"
+        sleep 0.05
+    done
+}
+
+# Waits (at most `seconds`) until standard output holds `count` matches of `pattern`.
+wait_stdout_matches()
+{
+    local pattern=$1 count=$2 seconds=$3
+    local deadline=$((SECONDS + seconds))
+    while (($(count_stdout_matches "$pattern") < count)); do
+        ((SECONDS < deadline)) || fail "fewer than $count matches of '$pattern' within ${seconds} s"
+        sleep 0.05
+    done
+}
+
+# Fails unless two files hold the same bytes, and shows where they part.
+expect_same_bytes()
+{
+    local expected=$1 actual=$2 what=$3
+    if ! cmp -s "$expected" "$actual"; then
+        echo "--- expected ($expected) and actual ($actual), first differences:" >&2
+        diff <(od -c "$expected") <(od -c "$actual") | head -n 20 >&2 || true
+        fail "$what: bytes differ"
+    fi
+}
+
+# --- Pictures ------------------------------------------------------------------------------
+
+# Screenshot of the game window into E2E_TMP/<name>.png; prints the path.
+shot()
+{
+    local file="$E2E_TMP/$1.png"
+    expect_running "before the screenshot $1"
+    timeout 10 import -window "$WID" "$file" 2>/dev/null || fail "screenshot $1 failed"
+    echo "$file"
+}
+
+# Captures the head-up display and prints one digest per line of text: "<position line>
+# <saved line>". Equal digests, equal pixels.
+hud_hashes()
+{
+    local file="$E2E_TMP/hud.rgb" row=$((330 * 3)) position saved
+    expect_running "before the HUD screenshot"
+    timeout 10 import -window "$WID" -crop "$HUD_CROP" +repage -depth 8 "rgb:$file" \
+        2>/dev/null || fail "screenshot of the HUD failed"
+    position=$(head -c $((16 * row)) "$file" | md5sum | cut -d ' ' -f 1)
+    saved=$(dd if="$file" bs=$row skip=19 count=24 status=none | md5sum | cut -d ' ' -f 1)
+    echo "$position $saved"
+}
+
+# Counts the pixels of a picture (optionally cropped to WxH+X+Y) whose 8-bit r, g, b meet
+# an awk condition such as 'r == 0 && g == 255 && b == 0'. Reads the picture's colour
+# histogram, one line per colour: "count: (r,g,b) #RRGGBB name".
+count_pixels()
+{
+    local file=$1 crop=$2 condition=$3
+    local -a args=("$file")
+    [[ -n "$crop" ]] && args+=(-crop "$crop" +repage)
+    convert "${args[@]}" -alpha off -depth 8 -format %c histogram:info:- |
+        awk "{ split(\$0, c, /[():,]+/); n = c[1] + 0; r = c[3] + 0; g = c[4] + 0; b = c[5] + 0;
+               if ($condition) total += n } END { print total + 0 }"
+}
+
+# Mean brightness of a picture (optionally cropped to WxH+X+Y), 0 (black) to 1000 (white).
+brightness()
+{
+    local file=$1 crop=${2:-}
+    local -a args=("$file")
+    [[ -n "$crop" ]] && args+=(-crop "$crop" +repage)
+    convert "${args[@]}" -alpha off -colorspace Gray -format '%[fx:round(mean * 1000)]' info:
+}
+
+# Number of pixels that differ between two pictures (optionally both cropped to WxH+X+Y).
+pixels_differ()
+{
+    local a=$1 b=$2 crop=${3:-} out status=0
+    if [[ -n "$crop" ]]; then
+        convert "$a" -crop "$crop" +repage "$E2E_TMP/.crop-a.png"
+        convert "$b" -crop "$crop" +repage "$E2E_TMP/.crop-b.png"
+        a="$E2E_TMP/.crop-a.png"
+        b="$E2E_TMP/.crop-b.png"
+    fi
+    # compare prints the count on standard error; its status is 1 when the pictures differ
+    # and 2 when it cannot compare them.
+    out=$(compare -metric AE "$a" "$b" null: 2>&1) || status=$?
+    ((status <= 1)) || fail "compare $a $b: $out"
+    awk '{ printf "%d\n", $1 }' <<<"$out"
+}
+
+# --- Waiting for pictures ------------------------------------------------------------------
+# The game draws frames back to back; these waits take screenshots until the picture shows
+# what they wait for. "Settled" means two screenshots in a row are the same, which only
+# works in views where nothing moves by itself (no spinning person in sight).
+
+# Waits (at most 10 s) until a frame with the white head-up display text is on screen.
+wait_drawn()
+{
+    local deadline=$((SECONDS + 10)) file
+    while :; do
+        file=$(shot first-frame)
+        (($(count_pixels "$file" "$HUD_CROP" 'r == 255 && g == 255 && b == 255') > 100)) &&
+            return 0
+        ((SECONDS < deadline)) || fail "no frame with head-up display text within 10 s"
+        sleep 0.1
+    done
+}
+
+# Waits (at most `seconds`) until a screenshot differs from the reference picture in more
+# than `least` pixels; prints its path.
+wait_shot_change()
+{
+    local reference=$1 name=$2 least=$3 seconds=$4
+    local deadline=$((SECONDS + seconds)) file
+    while :; do
+        file=$(shot "$name")
+        (($(pixels_differ "$reference" "$file") > least)) && {
+            echo "$file"
+            return 0
+        }
+        ((SECONDS < deadline)) ||
+            fail "picture $name did not change from $(basename "$reference") within ${seconds} s"
+        sleep 0.05
+    done
+}
+
+# Waits (at most `seconds`) until the picture has settled; prints the last screenshot's path.
+wait_shot_stable()
+{
+    local name=$1 seconds=$2
+    local deadline=$((SECONDS + seconds)) previous file
+    previous=$(shot "$name-settle")
+    while :; do
+        sleep 0.1
+        file=$(shot "$name")
+        (($(pixels_differ "$previous" "$file") == 0)) && {
+            echo "$file"
+            return 0
+        }
+        ((SECONDS < deadline)) || fail "picture $name did not settle within ${seconds} s"
+        cp "$file" "$previous"
+    done
+}
+
+# Sends keys, then waits (at most 10 s) until the picture differs from the reference in
+# more than `least` pixels and has settled; prints the settled screenshot's path.
+keys_then_settle()
+{
+    local reference=$1 name=$2 least=$3
+    shift 3
+    send_keys "$@"
+    local deadline=$((SECONDS + 10)) changed="" file
+    while :; do
+        file=$(shot "$name")
+        if [[ -z "$changed" ]]; then
+            if (($(pixels_differ "$reference" "$file") > least)); then
+                changed="$E2E_TMP/$name-changed.png"
+                cp "$file" "$changed"
+            fi
+        elif (($(pixels_differ "$changed" "$file") == 0)); then
+            echo "$file"
+            return 0
+        else
+            cp "$file" "$changed"
+        fi
+        ((SECONDS < deadline)) ||
+            fail "picture $name did not change from $(basename "$reference") and settle within 10 s"
+        sleep 0.05
+    done
+}
+
+# Makes sure the game has handled every key sent so far: presses "p" and waits for the
+# filled view, then "P" and waits for the wire-frame view again. Keys are handled in order,
+# so once the filled view shows, every earlier key has been. Needs some ground in sight.
+sync_keys()
+{
+    local before filled
+    before=$(shot sync-before)
+    send_keys p
+    filled=$(wait_shot_change "$before" sync-filled 1000 10)
+    send_keys P
+    wait_shot_change "$filled" sync-wire 1000 10 >/dev/null
+}
