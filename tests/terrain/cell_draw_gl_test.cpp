@@ -624,6 +624,8 @@ struct WallCase {
     const char* name;
     // Heights given to the neighbour's middle and its two end vertices on the wall side.
     float middle, endA, endB;
+    // Heights given to this cell's two end vertices that meet them (its middle stays at 5).
+    float thisEndA, thisEndB;
     bool facesThisCell;
 };
 
@@ -636,16 +638,21 @@ TEST_F(CellWallNormal, WallFacesTheLowerCell)
                                {SlotN, SlotNW, SlotNE},
                                {SlotW, SlotNW, SlotSW},
                                {SlotE, SlotNE, SlotSE}};
+    // This cell's ends that meet the neighbour's, in the same order.
+    const int thisSlots[4][2] = {
+        {SlotNW, SlotNE}, {SlotSW, SlotSE}, {SlotNE, SlotSE}, {SlotNW, SlotSW}};
     const float towardsThis[4][3] = {{1, 0, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 1, 0}};
-    // This cell is flat at 5.
     const WallCase cases[] = {
-        {"neighbour higher everywhere", 10, 10, 10, true},
-        {"same height", 5, 5, 5, false},
-        {"middle level, first end higher", 5, 6, 5, true},
-        {"middle level, second end higher", 5, 5, 6, true},
-        {"middle higher, ends level", 9, 5, 5, false},
-        {"middle lower, ends higher", 4.5f, 9, 9, false},
-        {"neighbour lower everywhere", 0, 0, 0, false},
+        {"neighbour higher everywhere", 10, 10, 10, 5, 5, true},
+        {"same height", 5, 5, 5, 5, 5, false},
+        {"middle level, first end higher", 5, 6, 5, 5, 5, true},
+        {"middle level, second end higher", 5, 5, 6, 5, 5, true},
+        {"middle higher, ends level", 9, 5, 5, 5, 5, false},
+        {"middle lower, ends higher", 4.5f, 9, 9, 5, 5, false},
+        {"neighbour lower everywhere", 0, 0, 0, 5, 5, false},
+        // Each neighbour end is lower than the end it meets, though higher than the other.
+        {"each end lower than the end it meets", 5, 7, 4, 8, 5, false},
+        {"second end higher than the end it meets", 5, 4, 7, 5, 6, true},
     };
     for (int side = 0; side < 4; ++side)
         for (const WallCase& c : cases) {
@@ -655,6 +662,8 @@ TEST_F(CellWallNormal, WallFacesTheLowerCell)
             TerrainCell* nb = cell->neighbours[side];
             const float heights[3] = {c.middle, c.endA, c.endB};
             for (int k = 0; k < 3; ++k) nb->vertices[nbSlots[side][k]].position[2] = heights[k];
+            cell->vertices[thisSlots[side][0]].position[2] = c.thisEndA;
+            cell->vertices[thisSlots[side][1]].position[2] = c.thisEndB;
             glNormal3f(0, 0, 0);
             const GlMark mark = GlMark::now();
             cell->drawCell(filledAt15);
@@ -687,9 +696,9 @@ TEST_F(CellWallNormal, FlagWithoutNeighbourDrawsNoWall)
 // A large world with varied heights, walls, figures and people, for the grid draw.
 // A large world with varied heights, walls, figures and people, built once for the suite.
 class GridDraw : public ::testing::Test {
-protected:
-    // Not square, so that rows and columns cannot stand in for each other.
-    static constexpr int rows = 300, cols = 240;
+  protected:
+    // Fewer rows than columns: a column range clamped by the row count would miss cells.
+    static constexpr int rows = 240, cols = 300;
     static TerrainGrid* world;
 
     static void SetUpTestSuite()
@@ -711,7 +720,7 @@ protected:
                 }
         });
         const float people[5][3] = {
-            {1505, 1195, 5}, {15, 15, 5}, {2995, 2385, 5}, {1600, 1200, 5}, {1405, 1005, 5}};
+            {1195, 1505, 5}, {15, 15, 5}, {2385, 2995, 5}, {1200, 1600, 5}, {1005, 1405, 5}};
         for (int i = 0; i < 5; ++i)
             addPerson(*world, i, 9, people[i][0], people[i][1], people[i][2]);
     }
@@ -728,7 +737,7 @@ protected:
         game = GameState();
         game.grid = world;
         resetGlState();
-        setSimpleOrtho(-150, 3150, -150, 2550);
+        setSimpleOrtho(-150, 2550, -150, 3150);
     }
 
     void TearDown() override
@@ -787,21 +796,33 @@ TerrainGrid* GridDraw::world = nullptr;
 
 TEST_F(GridDraw, EmitsWhatAFullScanEmits)
 {
-    const float positions[][2] = {
-        {1500, 1200},                      // a cell corner
-        {1505, 1205},                      // a cell centre
-        {1510, 1203.5f},                   // on a border between rows
-        {1505.5f, 1199.25f}, {1605, 1205}, // the centre (1505, 1205) exactly 100 away in x
-        {1565, 1285},                      // ... and diagonally (60, 80)
-        {1445, 1125},                      // ... the other way (-60, -80)
-        {105, 105},                        // the first cells exactly 100 away
-        {3, 1200},                         // near each edge
-        {2997, 1200},        {1500, 2},
-        {1500, 2399.5f},     {1, 1}, // near each corner
-        {2999, 2399},        {1, 2399},
-        {2999, 1},           {-50, 1200}, // outside the world, some cells still in reach
-        {3050, 2450},        {1500, -94.5f},
-        {-94.5f, 1200},
+    struct Place {
+        float x, y;
+        const char* what;
+    };
+    const Place places[] = {
+        {1200, 1500, "a cell corner"},
+        {1205, 1505, "a cell centre"},
+        {1210, 1503.5f, "on a border between rows"},
+        {1203.5f, 1510, "on a border between columns"},
+        {1205.5f, 1499.25f, "off the grid lines"},
+        {1305, 1505, "a centre exactly 100 away along x"},
+        {1205, 1605, "a centre exactly 100 away along y"},
+        {1265, 1585, "a centre exactly 100 away diagonally"},
+        {1145, 1425, "a centre exactly 100 away the other way"},
+        {105, 105, "the first cells exactly 100 away"},
+        {3, 1500, "near the north edge"},
+        {2397, 1500, "near the south edge"},
+        {1200, 2, "near the west edge"},
+        {1200, 2999.5f, "near the east edge"},
+        {1, 1, "near the north-west corner"},
+        {2399, 2999, "near the south-east corner"},
+        {1, 2999, "near the north-east corner"},
+        {2399, 1, "near the south-west corner"},
+        {-50, 1500, "north of the world"},
+        {2450, 3050, "beyond the south-east corner"},
+        {1200, -94.5f, "west of the world"},
+        {-94.5f, 1500, "north of the world, the first row in reach"},
     };
     const TerrainDrawParams modes[] = {
         {GL_TRIANGLES, false, true, true, 0, 0},
@@ -809,20 +830,19 @@ TEST_F(GridDraw, EmitsWhatAFullScanEmits)
         {GL_POLYGON, true, false, false, 0, 0},
     };
     for (const TerrainDrawParams& mode : modes)
-        for (const auto& p : positions) {
+        for (const Place& p : places) {
             TerrainDrawParams params = mode;
-            params.playerX = p[0];
-            params.playerY = p[1];
+            params.playerX = p.x;
+            params.playerY = p.y;
             EXPECT_TRUE(sameTokens(fullScan(params), gridDraw(params)))
-                << "player at " << p[0] << ", " << p[1] << ", outline " << params.outline
-                << ", primitive " << params.primitive;
+                << p.what << ", outline " << params.outline << ", primitive " << params.primitive;
         }
 }
 
 TEST_F(GridDraw, VisitsAtMost21By21Cells)
 {
     TerrainGrid& grid = *game.grid;
-    const float positions[][2] = {{1500, 1200}, {1505, 1205}, {1509.9f, 1200.1f}, {2, 2398}};
+    const float positions[][2] = {{1200, 1500}, {1205, 1505}, {1200.1f, 1509.9f}, {2398, 2}};
     for (const auto& p : positions) {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c) grid.cells[r][c]->playerDX = -12345.0f;
@@ -842,12 +862,12 @@ TEST_F(GridDraw, VisitsAtMost21By21Cells)
 
 TEST_F(GridDraw, PeopleFollowTheCellsOnEveryCall)
 {
-    Person* near = game.grid->people[0]; // (1505, 1195)
+    Person* near = game.grid->people[0]; // (1195, 1505)
     Person* far = game.grid->people[1];  // (15, 15)
     near->spin = far->spin = 0;
-    const TerrainDrawParams params{GL_TRIANGLES, false, false, false, 1500, 1200};
+    const TerrainDrawParams params{GL_TRIANGLES, false, false, false, 1200, 1500};
     const auto prims = parseFeedback(captureFeedback([&] { game.grid->drawGrid(params); }));
-    game.grid->drawGrid({GL_POLYGON, true, false, false, 1500, 1200});
+    game.grid->drawGrid({GL_POLYGON, true, false, false, 1200, 1500});
     EXPECT_EQ(10.0f, near->spin);
     EXPECT_EQ(0.0f, far->spin);
     // The person's figure (face colour 0.75, 0.75, 0) comes after every cell.

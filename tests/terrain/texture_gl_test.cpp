@@ -45,7 +45,7 @@ std::string loadLines(GLuint name)
 
 // Texture names made for each test and deleted after it, in a fresh working directory.
 class RawTexture : public GlTest {
-protected:
+  protected:
     void SetUp() override
     {
         GlTest::SetUp();
@@ -163,7 +163,7 @@ TEST_F(RawTexture, MissingFileIsReportedAndUploadsNothing)
 
 // A world of one row: water, grass, dirt and snow cells, loaded with its textures.
 class WorldTextures : public GlTest {
-protected:
+  protected:
     void SetUp() override
     {
         GlTest::SetUp();
