@@ -39,12 +39,14 @@ int band(float z)
 const int cellWriteOrder[9] = {SlotCentre, SlotE,  SlotW,  SlotS, SlotN,
                                SlotSE,     SlotNE, SlotSW, SlotNW};
 
-// Room for `count` cells, or null. Large worlds ask the kernel for huge pages: a million
-// cells fill 600 MiB, and faulting that in 4 KiB pages costs more than building the cells.
+// Room for `count` cells, or null. Worlds of many huge pages ask the kernel for huge pages:
+// a million cells fill 600 MiB, and faulting that in 4 KiB pages costs more than building
+// the cells. Small worlds take ordinary memory.
 TerrainCell* allocateCells(long long count)
 {
     const size_t hugePage = 2u << 20;
     const size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(TerrainCell);
+    if (bytes < 8 * hugePage) return static_cast<TerrainCell*>(std::malloc(bytes));
     const size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
     void* memory = std::aligned_alloc(hugePage, rounded);
     if (memory) madvise(memory, rounded, MADV_HUGEPAGE);
