@@ -32,7 +32,11 @@ void setFaceNormal(MeshFace& face)
     const float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
     const float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
     float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    // The squares are summed in double: a cross product near the float limit still has a
+    // finite length.
+    const double squares = static_cast<double>(n[0]) * n[0] + static_cast<double>(n[1]) * n[1] +
+                           static_cast<double>(n[2]) * n[2];
+    const float length = static_cast<float>(std::sqrt(squares));
     for (float& component : n) component /= length;
     if (!(length > 0.0f) || !std::isfinite(n[0]) || !std::isfinite(n[1]) || !std::isfinite(n[2])) {
         n[0] = 0.0f;
