@@ -1,7 +1,8 @@
 // The model file reader and the mesh store.
 #include "models/mesh_store.h"
 
-#include <cmath>
+#include "models/face_normal.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -22,30 +23,6 @@ class File {
     std::FILE* handle;
 };
 
-// The unit normal of a face from its first three corners; (0, 0, 1) when the corners are
-// collinear, coincide or hold values too large to give a finite direction.
-void setFaceNormal(MeshFace& face)
-{
-    const float* p0 = face.vertices[0].position;
-    const float* p1 = face.vertices[1].position;
-    const float* p2 = face.vertices[2].position;
-    const float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
-    const float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
-    float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-    // The squares are summed in double: a cross product near the float limit still has a
-    // finite length.
-    const double squares = static_cast<double>(n[0]) * n[0] + static_cast<double>(n[1]) * n[1] +
-                           static_cast<double>(n[2]) * n[2];
-    const float length = static_cast<float>(std::sqrt(squares));
-    for (float& component : n) component /= length;
-    if (!(length > 0.0f) || !std::isfinite(n[0]) || !std::isfinite(n[1]) || !std::isfinite(n[2])) {
-        n[0] = 0.0f;
-        n[1] = 0.0f;
-        n[2] = 1.0f;
-    }
-    for (int i = 0; i < 3; ++i) face.normal[i] = n[i];
-}
-
 // Reads the faces that follow the face count. Stops at the end of the file or the first
 // number that does not convert, keeping what was read; memory grows only with what arrives.
 void readFaces(std::FILE* file, Mesh& mesh, int faceCount)
@@ -64,7 +41,10 @@ void readFaces(std::FILE* file, Mesh& mesh, int faceCount)
             face.vertices.push_back(Vertex{{x, y, z}, {}, {colour[0], colour[1], colour[2]}, {}});
             face.vertexCount = static_cast<int8_t>(face.vertices.size());
             printf("face: %d vertex:%d = %f, %f, %f\n", f, v, x, y, z);
-            if (v == 2) setFaceNormal(face);
+            if (v == 2) {
+                faceNormal(face.vertices[0].position, face.vertices[1].position,
+                           face.vertices[2].position, face.normal);
+            }
         }
     }
 }

@@ -1,6 +1,7 @@
 // Checking the four model files. The game reads them with formatted input, which knows no
 // positions; this reads them with the very same conversions, one number at a time, and
 // counts the bytes each conversion takes to know where each number stands.
+#include "models/face_normal.h"
 #include "tools/checker/check_parts.h"
 
 #include <algorithm>
@@ -92,23 +93,6 @@ class NumberScanner {
     std::vector<long> lineStarts;
     long offset = 0; // of the stream in the file
 };
-
-// The game's face normal from the first three corners, in the same single-precision steps;
-// false when it falls back to (0, 0, 1).
-bool faceNormal(const float* p0, const float* p1, const float* p2, float* normal)
-{
-    const float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
-    const float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
-    float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    for (float& component : n) component /= length;
-    const bool usable =
-        length > 0.0f && std::isfinite(n[0]) && std::isfinite(n[1]) && std::isfinite(n[2]);
-    normal[0] = usable ? n[0] : 0.0f;
-    normal[1] = usable ? n[1] : 0.0f;
-    normal[2] = usable ? n[2] : 1.0f;
-    return usable;
-}
 
 bool outsideUnit(float value)
 {
