@@ -11,10 +11,17 @@
 #include <GL/glu.h>
 #include <cstdio>
 #include <cstdlib>
+#include <stdio_ext.h>
+#include <unistd.h>
 
 void initScene()
 {
     GameState& g = game;
+    // The load prints several lines for every placed object. On a line-buffered standard
+    // output (a terminal, or stdbuf -oL) each would be a write of its own, seconds on a big
+    // map: they wait in a full buffer instead and leave together with the player-start line.
+    const bool lineBuffered = __flbf(stdout) != 0 || isatty(fileno(stdout));
+    if (lineBuffered) setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
     g.grid = loadWorld();
     if (!g.grid) {
         printf("ERROR LOADING MAP! EXITING PROGRAM!\n");
@@ -28,6 +35,10 @@ void initScene()
     g.headingY = 0.0f;
     g.headingZ = 0.0f;
     printf("%f,%f,%f - player start\n", g.playerX, g.playerY, g.playerZ);
+    if (lineBuffered) {
+        fflush(stdout);
+        setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    }
 
     const float diffuse[4] = {1.0f, 1.0f, 1.0f, 0.5f};
     const float ambient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
