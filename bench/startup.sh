@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Start-up of the real game on a generated 1000 x 1000 world against a 30 x 30 one: the time
+# from launch to the player-start line and the peak resident memory, runs alternating, under
+# an Xvfb of its own. Exits 1 when a figure misses its bound (start-up at most 2 s longer;
+# extra memory at most 1.25 x the cells with their share of the row tables).
+# Usage: bench/startup.sh [build-folder] [runs per world, default 5]
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+runs=${2:-5}
+game=$build/vantora
+worldgen=$build/tools/worldgen/vantora-worldgen
+bench=$build/bench/vantora_bench
+for program in "$game" "$worldgen" "$bench"; do
+    if [[ ! -x $program ]]; then
+        echo "startup: $program is missing; build first (cmake --build $build)" >&2
+        exit 2
+    fi
+done
+
+work=$(mktemp -d /tmp/vantora-startup-XXXXXX)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+    if [[ -n $game_pid ]]; then kill "$game_pid" 2>/dev/null || true; fi
+    if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$worldgen" 30 30 1 "$work/30x30" >/dev/null
+"$worldgen" 1000 1000 1 "$work/1000x1000" >/dev/null
+
+# A display of its own; another server may take the same number first, so a server that
+# dies at once is replaced with the next number.
+display_number=$((150 + RANDOM % 100))
+for _ in $(seq 20); do
+    while [[ -e /tmp/.X11-unix/X$display_number || -e /tmp/.X$display_number-lock ]]; do
+        display_number=$((display_number + 1))
+    done
+    Xvfb ":$display_number" -screen 0 640x640x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [[ -e /tmp/.X11-unix/X$display_number ]] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill -0 "$xvfb_pid" 2>/dev/null && break
+    xvfb_pid=""
+    display_number=$((display_number + 1))
+done
+if [[ -z $xvfb_pid ]]; then
+    echo "startup: could not start Xvfb" >&2
+    exit 2
+fi
+export DISPLAY=":$display_number"
+
+# One start of the game in a world folder: sets ms, cpu_ms and kib. Standard output is line-buffered
+# (stdbuf) so that the player-start line reaches grep as soon as it is printed.
+start_once() {
+    local dir=$1 stamp=$work/stamp timing=$work/time.txt
+    rm -f "$stamp" "$timing"
+    local begin
+    begin=$(date +%s%N)
+    (cd "$dir" && exec /usr/bin/time -v -o "$timing" stdbuf -oL "$game" 2>> "$work/stderr.txt") \
+        > >(grep -m1 -q -- '- player start$' && date +%s%N > "$stamp"; cat > /dev/null) &
+    local time_pid=$!
+    # /usr/bin/time runs the game as its child (stdbuf executes it in place).
+    game_pid=""
+    for _ in $(seq 6000); do # at most about 60 s
+        [[ -s $stamp ]] && break
+        [[ -z $game_pid ]] &&
+            game_pid=$(ps -o pid=,comm= --ppid "$time_pid" | awk '$2 == "vantora" { print $1 }')
+        sleep 0.01
+    done
+    if [[ ! -s $stamp || -z $game_pid ]]; then
+        echo "startup: no player-start line from the game in $dir" >&2
+        tail -n 5 "$work/stderr.txt" >&2
+        exit 1
+    fi
+    # CPU time (user and system, all threads) spent so far: a figure that a busy machine
+    # disturbs less than the wall clock. The frames after the line add a few milliseconds.
+    cpu_ms=$(awk '{ print ($14 + $15) * 1000 / ticks }' ticks="$(getconf CLK_TCK)" \
+        "/proc/$game_pid/stat")
+    # The first frames run before the memory is read.
+    sleep 1
+    kill "$game_pid" 2>/dev/null || true
+    wait "$time_pid" 2>/dev/null || true
+    game_pid=""
+    ms=$((($(cat "$stamp") - begin) / 1000000))
+    kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$timing")
+}
+
+median() {
+    sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+declare -A times cpu memory
+for ((run = 1; run <= runs; run++)); do
+    for world in 30x30 1000x1000; do
+        start_once "$work/$world"
+        times[$world]+="$ms "
+        cpu[$world]+="$cpu_ms "
+        memory[$world]+="$kib "
+    done
+done
+
+read -r cell pointer row_pointer < <("$bench" --cell-bytes)
+rows=1000
+cols=1000
+budget_kib=$(((rows * cols * (cell + pointer) + rows * row_pointer) * 125 / 100 / 1024))
+
+status=0
+echo "Start-up of vantora, $runs runs each (launch to the player-start line, milliseconds):"
+for world in 30x30 1000x1000; do
+    printf '  %-10s %s-> median %s\n' "$world" "${times[$world]}" \
+        "$(tr ' ' '\n' <<< "${times[$world]}" | grep . | median)"
+done
+t_small=$(tr ' ' '\n' <<< "${times[30x30]}" | grep . | median)
+t_big=$(tr ' ' '\n' <<< "${times[1000x1000]}" | grep . | median)
+t_diff=$(awk -v a="$t_big" -v b="$t_small" 'BEGIN { print a - b }')
+verdict=$(awk -v d="$t_diff" 'BEGIN { print (d <= 2000) ? "ok" : "TOO SLOW" }')
+echo "  1000x1000 takes $t_diff ms longer (bound 2000 ms): $verdict"
+[[ $verdict == ok ]] || status=1
+
+echo "CPU time of the game up to that line (milliseconds, user and system):"
+for world in 30x30 1000x1000; do
+    printf '  %-10s %s-> median %s\n' "$world" "${cpu[$world]}" \
+        "$(tr ' ' '\n' <<< "${cpu[$world]}" | grep . | median)"
+done
+
+echo "Peak resident memory (KiB):"
+for world in 30x30 1000x1000; do
+    printf '  %-10s %s-> median %s\n' "$world" "${memory[$world]}" \
+        "$(tr ' ' '\n' <<< "${memory[$world]}" | grep . | median)"
+done
+m_small=$(tr ' ' '\n' <<< "${memory[30x30]}" | grep . | median)
+m_big=$(tr ' ' '\n' <<< "${memory[1000x1000]}" | grep . | median)
+m_diff=$(awk -v a="$m_big" -v b="$m_small" 'BEGIN { print a - b }')
+verdict=$(awk -v d="$m_diff" -v b="$budget_kib" 'BEGIN { print (d <= b) ? "ok" : "TOO MUCH" }')
+echo "  1000x1000 uses $m_diff KiB more; bound $budget_kib KiB = 1.25 x $rows x $cols cells" \
+    "x ($cell + $pointer) B + the row tables: $verdict"
+[[ $verdict == ok ]] || status=1
+exit $status

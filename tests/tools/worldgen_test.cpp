@@ -1,0 +1,493 @@
+// Tests of the world generator: the files it writes, what the maps hold, embedding a small
+// world in a large one, the command line, and that the game loads what it writes.
+#include "app/game_state.h"
+#include "models/mesh_store.h"
+#include "models/model_instance.h"
+#include "models/person.h"
+#include "terrain/grid.h"
+#include "terrain/world.h"
+#include "tests/support/test_support.h"
+#include "tools/worldgen/worldgen.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace worldgen;
+
+namespace {
+
+// Runs the program's whole command line; what it prints (its summary line, and the usage
+// after a bad command line on standard error) is kept out of the test log.
+int run(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "vantora-worldgen");
+    std::vector<const char*> argv;
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    std::fflush(stderr);
+    const int savedStderr = dup(2);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, 2);
+    close(devNull);
+    int status;
+    {
+        CapturedStdout out;
+        status = runWorldgen(static_cast<int>(argv.size()), argv.data());
+    }
+    std::fflush(stderr);
+    dup2(savedStderr, 2);
+    close(savedStderr);
+    return status;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find('\n', start);
+        out.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) return out;
+        start = end + 1;
+    }
+}
+
+// Height band of a level digit: 0 water, 1 grass, 2 dirt, 3 snow.
+int band(char level)
+{
+    if (level == '0') return 0;
+    if (level <= '5') return 1;
+    if (level <= '8') return 2;
+    return 3;
+}
+
+bool isSolid(char object)
+{
+    return object == 'C' || object == 'A';
+}
+
+// Distance in units from the centre of cell (row, col) to the point (x, y).
+double distance(int row, int col, double x, double y)
+{
+    return std::hypot(10.0 * row + 5 - x, 10.0 * col + 5 - y);
+}
+
+} // namespace
+
+TEST(WorldgenFiles, SameArgumentsWriteSameBytes)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"40", "56", "99", "a"}));
+    ASSERT_EQ(0, run({"40", "56", "99", "b"}));
+    ASSERT_EQ(0, run({"40", "56", "100", "c"}));
+    for (const char* name : {"terrain.txt", "objects.txt", "cube.txt", "snow.raw"}) {
+        const std::string a = readFile("a/" + std::string(name));
+        ASSERT_FALSE(a.empty()) << name;
+        EXPECT_EQ(a, readFile("b/" + std::string(name))) << name;
+    }
+    EXPECT_NE(readFile("a/terrain.txt"), readFile("c/terrain.txt"));
+}
+
+TEST(WorldgenFiles, SeedNamesTheSameWorldEverywhere)
+{
+    // A seed names a world for good: these bytes come from integer arithmetic only and must
+    // not change with the compiler, the library or the machine.
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"10", "12", "2024", "w"}));
+    EXPECT_EQ("253102210000\n453222311000\n532111310100\n562111321100\n864214422110\n"
+              "996535466311\n988764767324\n998877786743\n997754588654\n998733676654",
+              readFile("w/terrain.txt"));
+    EXPECT_EQ("............\n............\n............\n............\n.....T......\n"
+              "..TTT.......\n...TTT......\n....TX......\n..TTTT......\n...TT.TT....",
+              readFile("w/objects.txt"));
+}
+
+TEST(WorldgenFiles, MapsAreEqualLinesOfCellsWithoutFinalNewline)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"13", "21", "5", "w"}));
+    const std::string terrain = readFile("w/terrain.txt");
+    const std::string objects = readFile("w/objects.txt");
+    ASSERT_FALSE(terrain.empty());
+    EXPECT_NE('\n', terrain.back());
+    EXPECT_NE('\n', objects.back());
+    const std::vector<std::string> terrainLines = lines(terrain), objectLines = lines(objects);
+    ASSERT_EQ(13u, terrainLines.size());
+    ASSERT_EQ(13u, objectLines.size());
+    for (size_t row = 0; row < 13; ++row) {
+        EXPECT_EQ(21u, terrainLines[row].size()) << row;
+        EXPECT_EQ(21u, objectLines[row].size()) << row;
+        EXPECT_EQ(std::string::npos, terrainLines[row].find_first_not_of("0123456789")) << row;
+        EXPECT_EQ(std::string::npos, objectLines[row].find_first_not_of(".CATX")) << row;
+    }
+}
+
+TEST(WorldgenFiles, CopiesTheBundledModelsAndTextures)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"8", "8", "1", "out"}));
+    for (const char* name : assetFiles) {
+        const std::string bundled = readFile(sourcePath("world/" + std::string(name)));
+        ASSERT_FALSE(bundled.empty()) << name;
+        EXPECT_EQ(bundled, readFile("out/" + std::string(name))) << name;
+    }
+}
+
+TEST(WorldgenFiles, AssetsOptionNamesTheSourceFolder)
+{
+    TempWorkDir dir;
+    EXPECT_EQ(1, run({"8", "8", "1", "out", "--assets", "no-such-folder"}));
+    ASSERT_EQ(0, run({"8", "8", "1", "copy", "--assets", sourcePath("world")}));
+    EXPECT_EQ(readFile(sourcePath("world/tree.txt")), readFile("copy/tree.txt"));
+}
+
+TEST(WorldgenHeights, EveryBandAppearsOnAnyShape)
+{
+    const int shapes[][2] = {{8, 8}, {9, 40}, {40, 9}, {64, 64}, {200, 150}};
+    for (const auto& shape : shapes) {
+        for (uint64_t seed : {0ULL, 1ULL, 12345ULL}) {
+            const WorldMaps maps = generateWorld(shape[0], shape[1], seed);
+            ASSERT_EQ(static_cast<size_t>(shape[0]) * shape[1], maps.terrain.size());
+            bool seen[4] = {false, false, false, false};
+            for (char level : maps.terrain) seen[band(level)] = true;
+            for (int b = 0; b < 4; ++b)
+                EXPECT_TRUE(seen[b])
+                    << "band " << b << " in " << shape[0] << " x " << shape[1] << " seed " << seed;
+        }
+    }
+}
+
+TEST(WorldgenHeights, BigMapsHoldSeasAndMountainsEverywhere)
+{
+    // why: the hills once grew with the map, so a big world was one mountain and one sea.
+    for (uint64_t seed : {3ULL, 4ULL}) {
+        const WorldMaps maps = generateWorld(512, 512, seed);
+        // Of the 16 blocks of 128 x 128 cells, count those holding both water and snow.
+        int varied = 0;
+        for (int block = 0; block < 16; ++block) {
+            bool water = false, snow = false;
+            for (int row = block / 4 * 128; row < block / 4 * 128 + 128; ++row) {
+                for (int col = block % 4 * 128; col < block % 4 * 128 + 128; ++col) {
+                    water = water || maps.level(row, col) == '0';
+                    snow = snow || maps.level(row, col) == '9';
+                }
+            }
+            varied += water && snow;
+        }
+        EXPECT_GE(varied, 12) << "seed " << seed;
+    }
+}
+
+TEST(WorldgenObjects, VillagesAndWoodsStandOnSuitableGround)
+{
+    const WorldMaps maps = generateWorld(200, 200, 8);
+    long long cubes = 0, pyramids = 0, trees = 0;
+    for (int row = 0; row < maps.rows; ++row) {
+        for (int col = 0; col < maps.cols; ++col) {
+            const char object = maps.object(row, col), level = maps.level(row, col);
+            if (isSolid(object)) {
+                EXPECT_TRUE(level >= '2' && level <= '4') << row << "," << col;
+                cubes += object == 'C';
+                pyramids += object == 'A';
+            } else if (object == 'T') {
+                EXPECT_TRUE(level >= '2' && level <= '7') << row << "," << col;
+                ++trees;
+            }
+        }
+    }
+    EXPECT_GT(cubes, 0);
+    EXPECT_GT(pyramids, 0);
+    EXPECT_GT(trees, 0);
+}
+
+TEST(WorldgenObjects, OneStartOnAHillTopBelowTheCeiling)
+{
+    for (uint64_t seed : {2ULL, 77ULL, 31337ULL}) {
+        const WorldMaps maps = generateWorld(60, 45, seed);
+        ASSERT_EQ(1, std::count(maps.objects.begin(), maps.objects.end(), 'X')) << seed;
+        const size_t at = maps.objects.find('X');
+        const int row = static_cast<int>(at / 45), col = static_cast<int>(at % 45);
+        const char level = maps.level(row, col);
+        // The player starts five units above the cell; 50 is the ceiling.
+        EXPECT_TRUE(level >= '6' && level <= '8') << seed;
+        for (int dr = -1; dr <= 1; ++dr) {
+            for (int dc = -1; dc <= 1; ++dc) {
+                if (row + dr < 0 || row + dr >= 60 || col + dc < 0 || col + dc >= 45) continue;
+                EXPECT_LE(maps.level(row + dr, col + dc), level) << seed;
+            }
+        }
+    }
+}
+
+TEST(WorldgenObjects, KeepsPlacesForPeopleOnEveryMap)
+{
+    const int shapes[][2] = {{8, 8}, {30, 30}, {300, 300}};
+    for (const auto& shape : shapes) {
+        const WorldMaps maps = generateWorld(shape[0], shape[1], 4);
+        long long free1 = 0;
+        for (size_t i = 0; i < maps.terrain.size(); ++i)
+            free1 += maps.terrain[i] == '1' && maps.objects[i] != 'C' && maps.objects[i] != 'A' &&
+                     maps.objects[i] != 'T';
+        EXPECT_GE(free1, 5) << shape[0];
+        EXPECT_GE(free1, static_cast<long long>(shape[0]) * shape[1] / 100) << shape[0];
+    }
+}
+
+TEST(WorldgenObjects, PeopleAwayClearsTheMiddle)
+{
+    const WorldMaps maps = generateWorld(30, 30, 6, 110);
+    long long free1 = 0;
+    for (int row = 0; row < 30; ++row) {
+        for (int col = 0; col < 30; ++col) {
+            if (maps.level(row, col) != '1') continue;
+            EXPECT_GE(distance(row, col, 150, 150), 110) << row << "," << col;
+            free1 += !isSolid(maps.object(row, col)) && maps.object(row, col) != 'T';
+        }
+    }
+    EXPECT_GE(free1, 5);
+}
+
+TEST(WorldgenEmbed, CopiesTheSmallWorldIntoTheMiddle)
+{
+    const WorldMaps inner = generateWorld(30, 30, 9, 110);
+    WorldMaps outer = generateWorld(100, 80, 10);
+    std::string error;
+    ASSERT_TRUE(embedWorld(inner, outer, 110, error)) << error;
+    const int top = 35, left = 25;
+    int starts = 0;
+    for (int row = 0; row < 100; ++row) {
+        for (int col = 0; col < 80; ++col) {
+            const bool inside = row >= top && row < top + 30 && col >= left && col < left + 30;
+            if (inside) {
+                ASSERT_EQ(inner.level(row - top, col - left), outer.level(row, col));
+                ASSERT_EQ(inner.object(row - top, col - left), outer.object(row, col));
+            }
+            starts += outer.object(row, col) == 'X';
+            EXPECT_TRUE(inside || outer.object(row, col) != 'X') << row << "," << col;
+        }
+    }
+    EXPECT_EQ(1, starts);
+    // No digit 1 outside the block within 110 units of any block cell.
+    for (int row = 0; row < 100; ++row) {
+        for (int col = 0; col < 80; ++col) {
+            if (outer.level(row, col) != '1') continue;
+            if (row >= top && row < top + 30 && col >= left && col < left + 30) continue;
+            const int r = std::clamp(row, top, top + 29), c = std::clamp(col, left, left + 29);
+            EXPECT_GT(distance(row, col, 10.0 * r + 5, 10.0 * c + 5), 110) << row << "," << col;
+        }
+    }
+}
+
+TEST(WorldgenEmbed, RefusesAWorldLargerThanTheHost)
+{
+    const WorldMaps inner = generateWorld(30, 12, 1);
+    WorldMaps outer = generateWorld(20, 40, 1);
+    const WorldMaps before = outer;
+    std::string error;
+    EXPECT_FALSE(embedWorld(inner, outer, 110, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(before.terrain, outer.terrain);
+    EXPECT_EQ(before.objects, outer.objects);
+}
+
+TEST(WorldgenEmbed, ReadsTheWorldItWrote)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"30", "30", "3", "small", "--people-away", "110"}));
+    ASSERT_EQ(0, run({"60", "70", "4", "big", "--embed", "small"}));
+    WorldMaps small, big;
+    std::string error;
+    ASSERT_TRUE(readWorld("small", small, error)) << error;
+    ASSERT_TRUE(readWorld("big", big, error)) << error;
+    ASSERT_EQ(60, big.rows);
+    ASSERT_EQ(70, big.cols);
+    for (int row = 0; row < 30; ++row)
+        EXPECT_EQ(small.terrain.substr(row * 30, 30), big.terrain.substr((15 + row) * 70 + 20, 30));
+    // A ragged map is refused rather than embedded askew.
+    std::filesystem::create_directories("ragged");
+    dir.write("ragged/terrain.txt", "123\n12\n123");
+    dir.write("ragged/objects.txt", "...\n...\n...");
+    EXPECT_FALSE(readWorld("ragged", small, error));
+    EXPECT_EQ(1, run({"60", "70", "4", "bad", "--embed", "ragged"}));
+}
+
+TEST(WorldgenCommandLine, RejectsBadArguments)
+{
+    TempWorkDir dir;
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"30", "30", "1"},
+        {"7", "30", "1", "out"},
+        {"30", "2049", "1", "out"},
+        {"30", "30", "1x", "out"},
+        {"30", "30", "18446744073709551616", "out"},
+        {"30", "30", "1", "out", "--people-away", "-3"},
+        {"30", "30", "1", "out", "--embed"},
+        {"30", "30", "1", "out", "--colour", "red"},
+    };
+    for (const auto& args : bad) {
+        Options options;
+        std::string error;
+        std::vector<const char*> argv = {"vantora-worldgen"};
+        for (const std::string& arg : args) argv.push_back(arg.c_str());
+        EXPECT_FALSE(parseOptions(static_cast<int>(argv.size()), argv.data(), options, error))
+            << argv.size();
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(2, run(args));
+    }
+    EXPECT_FALSE(std::filesystem::exists("out"));
+}
+
+TEST(WorldgenCommandLine, AcceptsTheWholeRangeOfSeedsAndSides)
+{
+    Options options;
+    std::string error;
+    const char* argv[] = {"vantora-worldgen",     "2048", "8",
+                          "18446744073709551615", "dir",  "--people-away=12.5"};
+    ASSERT_TRUE(parseOptions(6, argv, options, error)) << error;
+    EXPECT_EQ(2048, options.rows);
+    EXPECT_EQ(8, options.cols);
+    EXPECT_EQ(18446744073709551615ULL, options.seed);
+    EXPECT_EQ("dir", options.outDir);
+    EXPECT_EQ(12.5, options.peopleAway);
+}
+
+TEST(WorldgenCommandLine, HelpPrintsTheUsage)
+{
+    const char* argv[] = {"vantora-worldgen", "--help"};
+    CapturedStdout out;
+    EXPECT_EQ(0, runWorldgen(2, argv));
+    const std::string printed = out.text();
+    EXPECT_EQ(usageText(), printed);
+    for (const char* option : {"--assets", "--embed", "--people-away", "share/vantora/world"})
+        EXPECT_NE(std::string::npos, printed.find(option)) << option;
+}
+
+TEST(WorldgenCommandLine, FailsWhenTooFewPlacesForPeopleRemain)
+{
+    TempWorkDir dir;
+    EXPECT_EQ(1, run({"8", "8", "1", "out", "--people-away", "1000"}));
+    EXPECT_FALSE(std::filesystem::exists("out/terrain.txt"));
+}
+
+// The game's own GL-free loader on generated worlds.
+class WorldgenLoad : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        game = GameState();
+        game.waterTexture = 21;
+        game.grassTexture = 22;
+        game.dirtTexture = 23;
+        game.snowTexture = 24;
+    }
+    void TearDown() override
+    {
+        for (TerrainGrid* grid : grids) releaseWorld(grid);
+        releaseMeshes();
+    }
+
+    // Loads the world in `folder`; what the load prints goes to `printed`.
+    TerrainGrid* load(const std::string& folder)
+    {
+        const std::string previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
+        CapturedStdout out;
+        TerrainGrid* grid = buildWorld();
+        printed = out.text();
+        std::filesystem::current_path(previous);
+        if (grid) grids.push_back(grid);
+        return grid;
+    }
+
+    TempWorkDir dir;
+    std::vector<TerrainGrid*> grids;
+    std::string printed;
+};
+
+TEST_F(WorldgenLoad, GameLoadsTheWholeWorld)
+{
+    ASSERT_EQ(0, run({"40", "50", "11", "w"}));
+    WorldMaps maps;
+    std::string error;
+    ASSERT_TRUE(readWorld("w", maps, error)) << error;
+    TerrainGrid* grid = load("w");
+    ASSERT_NE(nullptr, grid);
+    EXPECT_EQ(40, grid->rows);
+    EXPECT_EQ(50, grid->cols);
+    for (const char* failure : {"can't open", "geometry not found", "not loaded", "only "})
+        EXPECT_EQ(std::string::npos, printed.find(failure)) << failure;
+    const size_t start = maps.objects.find('X');
+    EXPECT_EQ(static_cast<int>(start / 50) * 10 + 5, grid->startX);
+    EXPECT_EQ(static_cast<int>(start % 50) * 10 + 5, grid->startY);
+    bool textures[4] = {false, false, false, false};
+    for (int row = 0; row < 40; ++row)
+        for (int col = 0; col < 50; ++col) {
+            const unsigned texture = grid->cellAt(row, col)->texture;
+            if (texture >= 21 && texture <= 24) textures[texture - 21] = true;
+            EXPECT_EQ(maps.object(row, col) == 'C' || maps.object(row, col) == 'A' ||
+                          maps.object(row, col) == 'T',
+                      grid->cellAt(row, col)->model != nullptr);
+        }
+    for (int b = 0; b < 4; ++b) EXPECT_TRUE(textures[b]) << b;
+    for (const Person* person : grid->people) {
+        ASSERT_NE(nullptr, person);
+        const int row = static_cast<int>(person->position[0]) / 10;
+        const int col = static_cast<int>(person->position[1]) / 10;
+        EXPECT_EQ('1', maps.level(row, col));
+    }
+}
+
+TEST_F(WorldgenLoad, EmbeddedNeighbourhoodLoadsAsTheSmallWorld)
+{
+    ASSERT_EQ(0, run({"30", "30", "12", "small", "--people-away", "110"}));
+    ASSERT_EQ(0, run({"90", "90", "13", "big", "--embed", "small"}));
+    TerrainGrid* small = load("small");
+    TerrainGrid* big = load("big");
+    ASSERT_NE(nullptr, small);
+    ASSERT_NE(nullptr, big);
+    // Every cell within reach of a player in the middle is the same, shifted by the block
+    // offset of 30 cells: heights, colours, normals, walls and the object on it.
+    const int offset = 30;
+    int compared = 0;
+    for (int row = 0; row < 30; ++row) {
+        for (int col = 0; col < 30; ++col) {
+            if (distance(row, col, 150, 150) >= 100) continue;
+            ++compared;
+            const TerrainCell& a = *small->cellAt(row, col);
+            const TerrainCell& b = *big->cellAt(row + offset, col + offset);
+            for (int slot = 0; slot < 9; ++slot) {
+                const Vertex &u = a.vertices[slot], &v = b.vertices[slot];
+                ASSERT_EQ(u.position[0] + 10 * offset, v.position[0]);
+                ASSERT_EQ(u.position[1] + 10 * offset, v.position[1]);
+                ASSERT_EQ(u.position[2], v.position[2]) << row << "," << col << " " << slot;
+                for (int i = 0; i < 3; ++i) {
+                    ASSERT_EQ(u.colour[i], v.colour[i]);
+                    ASSERT_EQ(u.normal[i], v.normal[i]) << row << "," << col << " " << slot;
+                }
+            }
+            for (int side = 0; side < 4; ++side) ASSERT_EQ(a.sideFlags[side], b.sideFlags[side]);
+            ASSERT_EQ(a.texture, b.texture);
+            ASSERT_EQ(a.model != nullptr, b.model != nullptr);
+            if (a.model) {
+                ASSERT_EQ(a.model->passable, b.model->passable);
+                ASSERT_NE(nullptr, a.model->mesh);
+                ASSERT_NE(nullptr, b.model->mesh);
+                ASSERT_EQ(a.model->mesh->faceCount, b.model->mesh->faceCount);
+            }
+        }
+    }
+    EXPECT_GT(compared, 300);
+    // No person stands within reach of the player in either world.
+    for (const Person* person : small->people)
+        EXPECT_GE(std::hypot(person->position[0] - 150, person->position[1] - 150), 100);
+    for (const Person* person : big->people)
+        EXPECT_GE(std::hypot(person->position[0] - 450, person->position[1] - 450), 100);
+}

@@ -1,0 +1,7 @@
+// vantora-worldgen: writes a new world folder; all the work is in runWorldgen.
+#include "tools/worldgen/worldgen.h"
+
+int main(int argc, char** argv)
+{
+    return worldgen::runWorldgen(argc, argv);
+}

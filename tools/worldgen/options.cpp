@@ -1,0 +1,186 @@
+// The generator's command line: parsing the arguments, the usage text, and the whole run.
+#include "terrain/world.h"
+#include "tools/worldgen/worldgen.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace worldgen {
+
+namespace {
+
+// Largest side: a square world of this side is the largest the game loads.
+const int maxSide = 2048;
+
+// An embedded world keeps digit 1 this far from its block, so the people are never
+// placed where the player in the block's middle could see them.
+const double embedMargin = 110.0;
+
+bool parseCount(const std::string& text, uint64_t limit, uint64_t& value)
+{
+    if (text.empty() || text.size() > 20) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        const uint64_t digit = static_cast<uint64_t>(c - '0');
+        if (value > (limit - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+bool parseSide(const std::string& text, const char* name, int& side, std::string& error)
+{
+    uint64_t value;
+    if (!parseCount(text, static_cast<uint64_t>(maxSide), value) || value < minSide) {
+        error = std::string(name) + " must be a whole number from " + std::to_string(minSide) +
+                " to " + std::to_string(maxSide) + ", not '" + text + "'";
+        return false;
+    }
+    side = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+std::string usageText()
+{
+    return "usage: vantora-worldgen ROWS COLS SEED OUTDIR [options]\n"
+           "\n"
+           "Writes a new world into OUTDIR (created if needed): terrain.txt and objects.txt\n"
+           "of ROWS x COLS cells (each side " +
+           std::to_string(minSide) + " to " + std::to_string(maxSide) +
+           "), and the models and textures the\n"
+           "game needs. The same arguments always give the same bytes; SEED is a whole\n"
+           "number from 0 to 18446744073709551615.\n"
+           "\n"
+           "options:\n"
+           "  --assets DIR       take the models and textures from DIR; by default from\n"
+           "                     ../share/vantora/world beside this program, else from the\n"
+           "                     source tree's world/ folder it was built from\n"
+           "  --embed DIR        put the world in DIR (its terrain.txt and objects.txt) in the\n"
+           "                     middle of the new one, at row and column offset\n"
+           "                     ((ROWS - rows) / 2, (COLS - cols) / 2); every X outside it is\n"
+           "                     removed and no digit 1 is left within 110 units of it\n"
+           "  --people-away U    no cell of digit 1 closer than U units to the middle point\n"
+           "                     (ROWS * 5, COLS * 5), so no person is placed there\n"
+           "  --help             print this text\n";
+}
+
+bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error)
+{
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return true;
+        }
+        if (arg.rfind("--", 0) != 0 || arg.size() == 2) {
+            positional.push_back(arg);
+            continue;
+        }
+        std::string name = arg, value;
+        const size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        } else if (name == "--assets" || name == "--embed" || name == "--people-away") {
+            if (i + 1 >= argc) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (name == "--assets") {
+            options.assetsDir = value;
+        } else if (name == "--embed") {
+            options.embedDir = value;
+        } else if (name == "--people-away") {
+            char* end = nullptr;
+            const double units = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !std::isfinite(units) || units < 0) {
+                error = "--people-away needs a number of units, not '" + value + "'";
+                return false;
+            }
+            options.peopleAway = units;
+        } else {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (value.empty()) {
+            error = name + " needs a value";
+            return false;
+        }
+    }
+    if (positional.size() != 4) {
+        error = "expected ROWS COLS SEED OUTDIR, got " + std::to_string(positional.size()) +
+                " argument" + (positional.size() == 1 ? "" : "s");
+        return false;
+    }
+    if (!parseSide(positional[0], "ROWS", options.rows, error)) return false;
+    if (!parseSide(positional[1], "COLS", options.cols, error)) return false;
+    if (!parseCount(positional[2], UINT64_MAX, options.seed)) {
+        error = "SEED must be a whole number from 0 to 18446744073709551615, not '" +
+                positional[2] + "'";
+        return false;
+    }
+    static_assert(static_cast<long long>(maxSide) * maxSide <= maxTerrainCells,
+                  "every world written must be one the game loads");
+    options.outDir = positional[3];
+    return true;
+}
+
+int runWorldgen(int argc, const char* const* argv)
+{
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "vantora-worldgen: %s\n\n%s", error.c_str(), usageText().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    WorldMaps maps = generateWorld(options.rows, options.cols, options.seed, options.peopleAway);
+    if (!options.embedDir.empty()) {
+        WorldMaps inner;
+        if (!readWorld(options.embedDir, inner, error) ||
+            !embedWorld(inner, maps, embedMargin, error)) {
+            std::fprintf(stderr, "vantora-worldgen: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    const long long places = countPeoplePlaces(maps);
+    const long long needed = requiredPeoplePlaces(maps.rows, maps.cols);
+    if (places < needed) {
+        std::fprintf(stderr,
+                     "vantora-worldgen: only %lld free cells of digit 1 for the people, %lld "
+                     "needed; use a smaller --people-away or a larger world\n",
+                     places, needed);
+        return 1;
+    }
+    const std::string assets = options.assetsDir.empty() ? defaultAssetsDir() : options.assetsDir;
+    if (!writeWorld(options.outDir, maps, assets, error)) {
+        std::fprintf(stderr, "vantora-worldgen: %s\n", error.c_str());
+        return 1;
+    }
+    const size_t start = maps.objects.rfind('X');
+    if (start == std::string::npos) {
+        std::printf("%d x %d cells, seed %llu: %lld places for people, no start cell; "
+                    "written to %s\n",
+                    maps.rows, maps.cols, static_cast<unsigned long long>(options.seed), places,
+                    options.outDir.c_str());
+    } else {
+        std::printf("%d x %d cells, seed %llu: %lld places for people, start at row %zu, "
+                    "column %zu; written to %s\n",
+                    maps.rows, maps.cols, static_cast<unsigned long long>(options.seed), places,
+                    start / static_cast<size_t>(maps.cols), start % static_cast<size_t>(maps.cols),
+                    options.outDir.c_str());
+    }
+    return 0;
+}
+
+} // namespace worldgen
