@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all deps build play check clean
+.PHONY: all deps build play check bench package clean
 
 all: build
 
@@ -18,6 +18,13 @@ play: build
 
 check: build
 	scripts/check.sh $(BUILD)
+	scripts/check-package.sh $(BUILD)
+
+bench: build
+	bench/run.sh $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
