@@ -8,6 +8,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick faketime x11-utils valgrind
+  dpkg-dev groff-base man-db
 )
 
 missing=()
