@@ -36,8 +36,10 @@ void initScene()
     g.headingZ = 0.0f;
     printf("%f,%f,%f - player start\n", g.playerX, g.playerY, g.playerZ);
     if (lineBuffered) {
-        fflush(stdout);
+        // Line buffering is asked for while the start line still waits in the buffer: the
+        // flush that writes it makes the stream flush at every line end again.
         setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+        fflush(stdout);
     }
 
     const float diffuse[4] = {1.0f, 1.0f, 1.0f, 0.5f};
