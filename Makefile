@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all deps build play check bench package clean
+.PHONY: all deps build play check check-long bench package clean
 
 all: build
 
@@ -19,6 +19,15 @@ play: build
 check: build
 	scripts/check.sh $(BUILD)
 	scripts/check-package.sh $(BUILD)
+	scripts/check-sanitize.sh
+	scripts/check-fuzz.sh short
+
+# The long runs: fuzzing until 10 million runs or 30 minutes per target, a soak of 5000
+# keys, and valgrind on a short scripted session.
+check-long: build
+	scripts/check-fuzz.sh long
+	VANTORA_BIN=$(abspath $(BUILD))/vantora scripts/soak.sh 5000
+	VANTORA_BIN=$(abspath $(BUILD))/vantora scripts/valgrind.sh
 
 bench: build
 	bench/run.sh $(BUILD)

@@ -1,0 +1,162 @@
+// Fuzz target: objects.txt read onto a small fixed stitched grid. Checks that instances and
+// cells agree, that only solid cells change shape or carry wall flags, the first row's
+// objects, and the start cell.
+#include "app/game_state.h"
+#include "fuzz/fuzz_support.h"
+#include "models/mesh_store.h"
+#include "models/model_instance.h"
+#include "terrain/grid.h"
+#include "terrain/world.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+// The fixed world: five rows of six cells, every band present, stitched like a loaded map.
+const char* const heightRows[] = {"123456", "654321", "901190", "111111", "999000"};
+constexpr int gridRows = 5, gridCols = 6;
+
+const char cubeModel[] = "1\n0.5 0.5 0.5\n3\n0 0 0\n1 0 0\n0 1 0\n";
+const char treeModel[] = "1\n0 1 0\n3\n0 0 0\n0 1 0\n0 0 1\n";
+
+struct Meshes {
+    int cube, pyramid, tree;
+};
+
+// The meshes are read once and stay in the store for the whole process: every run uses
+// the same three, so the store does not grow.
+Meshes meshes;
+
+// The grid as the load leaves it before the objects: the fixed heights, stitched.
+TerrainGrid* makeGrid()
+{
+    TerrainGrid* grid = new (std::nothrow) TerrainGrid(gridRows, gridCols);
+    FUZZ_CHECK(grid && grid->valid());
+    for (int row = 0; row < gridRows; ++row)
+        for (int col = 0; col < gridCols; ++col)
+            grid->setCellHeight(row, col, heightRows[row][col] - '0');
+    for (int row = 0; row < gridRows; ++row)
+        for (int col = 0; col < gridCols; ++col) grid->stitchCell(row, col);
+    grid->startX = grid->startY = grid->startZ = -1;
+    return grid;
+}
+
+// The grid before any object is placed, to compare the cells that must not change.
+const TerrainGrid& reference()
+{
+    static TerrainGrid* grid = makeGrid();
+    return *grid;
+}
+
+void setGameState()
+{
+    game = GameState();
+    game.waterTexture = 11;
+    game.grassTexture = 12;
+    game.dirtTexture = 13;
+    game.snowTexture = 14;
+    game.cubeMeshId = meshes.cube;
+    game.pyramidMeshId = meshes.pyramid;
+    game.treeMeshId = meshes.tree;
+}
+
+bool sameGeometry(const TerrainCell& a, const TerrainCell& b)
+{
+    for (int slot = 0; slot < 9; ++slot)
+        for (int i = 0; i < 3; ++i)
+            if (a.vertices[slot].position[i] != b.vertices[slot].position[i]) return false;
+    return true;
+}
+
+void checkCell(const TerrainCell& cell, const TerrainCell& before)
+{
+    const bool solid = cell.model && cell.model->passable == 0;
+    if (cell.model) FUZZ_CHECK(cell.model->mesh != nullptr);
+    if (solid) {
+        const float z = cell.vertices[SlotCentre].position[2];
+        FUZZ_CHECK(z == before.vertices[SlotCentre].position[2]);
+        for (const Vertex& v : cell.vertices) FUZZ_CHECK(v.position[2] == z);
+    } else {
+        FUZZ_CHECK(sameGeometry(cell, before));
+    }
+    for (uint8_t flag : cell.sideFlags) {
+        FUZZ_CHECK(flag == 0 || flag == 1);
+        if (flag) FUZZ_CHECK(solid);
+    }
+    FUZZ_CHECK(cell.texture == bandTexture(cell.vertices[SlotCentre].position[2]));
+}
+
+int objectKind(uint8_t c)
+{
+    switch (c) {
+    case 'A':
+    case 'a':
+    case 'C':
+    case 'c': return 0; // solid
+    case 'T':
+    case 't': return 1; // passable
+    default: return -1;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    quietStdout();
+    ScratchDir& dir = ScratchDir::instance();
+    dir.write("cube.txt", reinterpret_cast<const uint8_t*>(cubeModel), sizeof cubeModel - 1);
+    dir.write("tree.txt", reinterpret_cast<const uint8_t*>(treeModel), sizeof treeModel - 1);
+    ScratchDir::Visit visit;
+    meshes.cube = loadMesh("cube.txt");
+    meshes.pyramid = loadMesh("cube.txt");
+    meshes.tree = loadMesh("tree.txt");
+    setGameState();
+    reference();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    ScratchDir::instance().write("objects.txt", data, size);
+    ScratchDir::Visit visit;
+    setGameState();
+    TerrainGrid* grid = makeGrid();
+
+    const bool started = loadObjects(*grid);
+
+    int placed = 0;
+    for (const ModelInstance* m = grid->instances; m; m = m->next) ++placed;
+    int withModel = 0;
+    for (int row = 0; row < gridRows; ++row) {
+        for (int col = 0; col < gridCols; ++col) {
+            const TerrainCell& cell = *grid->cellAt(row, col);
+            withModel += cell.model != nullptr;
+            checkCell(cell, *reference().cellAt(row, col));
+        }
+    }
+    FUZZ_CHECK(placed == withModel);
+
+    // The first line is row 0, one byte per column, until its line end or the last column.
+    const void* lf = std::memchr(data, '\n', size);
+    size_t lineLength = lf ? static_cast<const uint8_t*>(lf) - data : size;
+    if (lineLength > 0 && lf && data[lineLength - 1] == '\r') --lineLength;
+    for (int col = 0; col < gridCols && static_cast<size_t>(col) < lineLength; ++col) {
+        const TerrainCell& cell = *grid->cellAt(0, col);
+        const int kind = objectKind(data[col]);
+        FUZZ_CHECK((kind < 0) == (cell.model == nullptr));
+        if (kind >= 0) FUZZ_CHECK(cell.model->passable == kind);
+    }
+
+    if (started) {
+        FUZZ_CHECK(grid->startX % 10 == 5 && grid->startY % 10 == 5);
+        const TerrainCell* start = grid->cellAt(grid->startX / 10, grid->startY / 10);
+        FUZZ_CHECK(start != nullptr);
+        FUZZ_CHECK(grid->startZ == static_cast<int>(start->vertices[SlotCentre].position[2] + 5));
+    } else {
+        FUZZ_CHECK(grid->startX == -1 && grid->startY == -1 && grid->startZ == -1);
+    }
+    releaseWorld(grid);
+    return 0;
+}

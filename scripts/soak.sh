@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# Soak test of the running game: the real binary in a copy of the bundled world on a private
+# Xvfb takes KEYS random keys from its key table (never quit or restart). Then it must still
+# run, its resident memory must have grown by at most 16 MiB since the warm-up (Mesa keeps
+# caches of its own), and "q" must end it with status 0.
+#   scripts/soak.sh KEYS
+# VANTORA_BIN names the game (default build/vantora); SOAK_SEED fixes the key sequence
+# (default 1). Every wait is bounded; the script stops its own Xvfb and game by process id.
+set -euo pipefail
+
+keys=${1:?usage: $0 KEYS}
+[[ $keys =~ ^[0-9]+$ ]] || {
+    echo "KEYS must be a number" >&2
+    exit 2
+}
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=${VANTORA_BIN:-$root/build/vantora}
+seed=${SOAK_SEED:-1}
+growthLimitKb=16384
+batch=100
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantora-soak.XXXXXX")
+xvfb_pid=""
+game_pid=""
+ok=0
+cleanup()
+{
+    [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null || true
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [[ $ok -eq 1 ]]; then rm -rf "$tmp"; else echo "soak: files kept in $tmp" >&2; fi
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT
+
+fail()
+{
+    echo "soak: FAIL: $*" >&2
+    exit 1
+}
+
+for tool in Xvfb xdotool import convert compare; do
+    command -v "$tool" >/dev/null || fail "missing tool: $tool"
+done
+[[ -x $bin ]] || fail "no game at $bin (set VANTORA_BIN)"
+
+# The keys of the command table in app/keyboard.cpp, less quit and restart.
+mapfile -t table < <(sed -n "s/^ *{'\(.\)', \".*/\1/p" "$root/app/keyboard.cpp" | grep -vx '[qQr]')
+[[ ${#table[@]} -ge 20 ]] || fail "found only ${#table[@]} keys in app/keyboard.cpp"
+
+# A private X server on the first free display; it writes the number it took to fd 3.
+Xvfb -displayfd 3 -screen 0 640x640x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [[ $(wc -l <"$tmp/display") -ge 1 ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
+    sleep 0.1
+done
+[[ $(wc -l <"$tmp/display") -ge 1 ]] || fail "Xvfb gave no display within 10 s"
+export DISPLAY=":$(head -n 1 "$tmp/display")"
+
+mkdir "$tmp/world"
+cp "$root"/world/* "$tmp/world/"
+(cd "$tmp/world" && exec "$bin" >"$tmp/stdout.txt" 2>"$tmp/stderr.txt") &
+game_pid=$!
+
+window=""
+for _ in $(seq 200); do
+    window=$(xdotool search --onlyvisible --name "GX 210 - HW 1" 2>/dev/null | head -n 1 || true)
+    [[ -n $window ]] && break
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window appeared"
+    sleep 0.1
+done
+[[ -n $window ]] || fail "no game window within 20 s"
+xdotool windowfocus --sync "$window" || fail "could not focus the game window"
+
+rss_kb()
+{
+    local kb
+    kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$game_pid/status" 2>/dev/null || true)
+    [[ $kb =~ ^[0-9]+$ ]] || fail "could not read the game's resident memory"
+    echo "$kb"
+}
+
+expect_running()
+{
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended $*"
+}
+
+send()
+{
+    xdotool key --delay "${SOAK_KEY_DELAY_MS:-4}" "$@" || fail "xdotool could not send keys"
+}
+
+# Keys reach the game: "p" (filled polygons) changes most of the picture, far more than a
+# spinning person in view could. Bounded wait.
+drawn=0
+for _ in $(seq 100); do
+    import -window "$window" "$tmp/before.png" 2>/dev/null || fail "screenshot failed"
+    convert "$tmp/before.png" -fill black -colorize 100 "$tmp/black.png"
+    lit=$(compare -metric AE "$tmp/before.png" "$tmp/black.png" null: 2>&1 || true)
+    if [[ ${lit%% *} =~ ^[0-9]+$ ]] && ((${lit%% *} > 2000)); then
+        drawn=1
+        break
+    fi
+    sleep 0.1
+done
+[[ $drawn -eq 1 ]] || fail "the game drew no frame within 10 s"
+send p
+changed=0
+for _ in $(seq 50); do
+    sleep 0.1
+    import -window "$window" "$tmp/after.png" 2>/dev/null || fail "screenshot failed"
+    differing=$(compare -metric AE "$tmp/before.png" "$tmp/after.png" null: 2>&1 || true)
+    differing=${differing%% *}
+    [[ -z ${SOAK_VERBOSE:-} ]] || echo "soak: $differing pixels changed after 'p'"
+    if [[ $differing =~ ^[0-9]+$ ]] && ((differing > 40000)); then
+        changed=1
+        break
+    fi
+done
+[[ $changed -eq 1 ]] || fail "the picture did not change after 'p' within 5 s: keys do not arrive"
+
+# Warm-up: Mesa builds code for each combination of render features it draws with and keeps
+# it. A Gray-code walk over the eight switches passes through every combination once, one
+# toggle per step, a frame's time apart; then every key of the table once.
+on=(b c k p t f o n)
+off=(B C K P T f o N)
+state=(1 0 0 1 0 0 0 0) # depth test on from start-up, filled polygons from the "p" above
+walk=()
+for ((i = 1; i < 256; ++i)); do
+    bit=0
+    while (((i >> bit & 1) == 0)); do bit=$((bit + 1)); done
+    if ((state[bit])); then walk+=("${off[bit]}"); else walk+=("${on[bit]}"); fi
+    state[bit]=$((1 - state[bit]))
+done
+SOAK_KEY_DELAY_MS=${SOAK_WARM_DELAY_MS:-30} send "${walk[@]}"
+send "${table[@]}"
+sleep 2
+expect_running "during the warm-up"
+baseline=$(rss_kb)
+peak=$baseline
+
+# The soak: random keys of the table in batches, the game checked after each batch.
+RANDOM=$seed
+sent=0
+started=$SECONDS
+while ((sent < keys)); do
+    n=$((keys - sent < batch ? keys - sent : batch))
+    sequence=()
+    for ((i = 0; i < n; ++i)); do sequence+=("${table[RANDOM % ${#table[@]}]}"); done
+    send "${sequence[@]}"
+    sent=$((sent + n))
+    expect_running "after $sent keys"
+    now=$(rss_kb)
+    ((now > peak)) && peak=$now
+    [[ -z ${SOAK_VERBOSE:-} ]] || echo "soak: $sent keys, resident memory $now kB"
+done
+sleep 2
+expect_running "after all $keys keys"
+final=$(rss_kb)
+((final > peak)) && peak=$final
+growth=$((final - baseline))
+
+send q
+for _ in $(seq 100); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game still runs 10 s after 'q'"
+status=0
+wait "$game_pid" || status=$?
+game_pid=""
+
+echo "soak: $keys keys (seed $seed) in $((SECONDS - started)) s; resident memory after warm-up" \
+    "$baseline kB, at the end $final kB (growth $growth kB, limit $growthLimitKb kB)," \
+    "peak $peak kB; exit status $status"
+((growth <= growthLimitKb)) || fail "resident memory grew by $growth kB"
+[[ $status -eq 0 ]] || fail "'q' ended the game with status $status"
+ok=1

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Memcheck over a short scripted session of the real game on a private Xvfb: start-up in a
+# copy of the bundled world, a few frames, every render switch on and off, a few moves, quit.
+# Fails on any memcheck error or leak outside the GL driver and the X libraries (their
+# reports are suppressed by tests/sanitizer/valgrind.supp) and on a status other than 0.
+#   scripts/valgrind.sh          VANTORA_BIN names the game (default build/vantora)
+# The report is kept as valgrind.log beside the game binary. Slow: the GL driver renders in
+# software under memcheck, so the session is kept short.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=${VANTORA_BIN:-$root/build/vantora}
+pause=${VALGRIND_KEY_PAUSE:-1.5}
+report=$(dirname "$bin")/valgrind.log
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantora-valgrind.XXXXXX")
+xvfb_pid=""
+game_pid=""
+cleanup()
+{
+    [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null || true
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT
+
+fail()
+{
+    echo "valgrind: FAIL: $*" >&2
+    exit 1
+}
+
+for tool in valgrind Xvfb xdotool; do
+    command -v "$tool" >/dev/null || fail "missing tool: $tool"
+done
+[[ -x $bin ]] || fail "no game at $bin (set VANTORA_BIN)"
+
+Xvfb -displayfd 3 -screen 0 640x640x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [[ $(wc -l <"$tmp/display") -ge 1 ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
+    sleep 0.1
+done
+[[ $(wc -l <"$tmp/display") -ge 1 ]] || fail "Xvfb gave no display within 10 s"
+export DISPLAY=":$(head -n 1 "$tmp/display")"
+
+mkdir "$tmp/world"
+cp "$root"/world/* "$tmp/world/"
+# The software rasteriser draws on the calling thread: memcheck runs one thread at a time
+# anyway, and a single thread keeps the report readable.
+(cd "$tmp/world" && exec env LP_NUM_THREADS=0 valgrind --tool=memcheck --error-exitcode=99 \
+    --leak-check=full --show-leak-kinds=definite,indirect \
+    --errors-for-leak-kinds=definite,indirect --num-callers=40 --keep-debuginfo=yes \
+    --suppressions="$root/tests/sanitizer/valgrind.supp" ${VALGRIND_EXTRA:-} \
+    --log-file="$report" "$bin" >"$tmp/stdout.txt" 2>"$tmp/stderr.txt") &
+game_pid=$!
+
+window=""
+for _ in $(seq 1200); do
+    window=$(xdotool search --onlyvisible --name "GX 210 - HW 1" 2>/dev/null | head -n 1 || true)
+    [[ -n $window ]] && break
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window appeared ($report)"
+    sleep 0.1
+done
+[[ -n $window ]] || fail "no game window within 120 s"
+xdotool windowfocus --sync "$window" || fail "could not focus the game window"
+sleep "$pause"
+
+# Each switch on and off again with a frame or so in between, then a few moves and the
+# overhead camera, then quit.
+for key in b B c C k K n N p P t T f f i i a z j l o u U o k p t f q; do
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before key '$key' ($report)"
+    xdotool key "$key" || fail "xdotool could not send '$key'"
+    sleep "$pause"
+done
+
+for _ in $(seq 600); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game still runs 60 s after 'q'"
+status=0
+wait "$game_pid" || status=$?
+game_pid=""
+
+summary='(ERROR SUMMARY|definitely lost:|indirectly lost:|possibly lost:|still reachable:|suppressed:)'
+grep -E "^==[0-9]+== +$summary" \
+    "$report" | sed 's/^==[0-9]*== */valgrind: /'
+[[ $status -ne 99 ]] || fail "memcheck found errors; see $report"
+[[ $status -eq 0 ]] || fail "the game ended with status $status; see $report"
+grep -q 'ERROR SUMMARY: 0 errors' "$report" || fail "no clean error summary in $report"
+echo "valgrind: clean ($report)"
