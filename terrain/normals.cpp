@@ -57,7 +57,7 @@ void TerrainCell::computeVertexNormals()
         const float length = std::sqrt(sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]);
         setVertexNormal(sum[0] / length, sum[1] / length, sum[2] / length, slot);
     }
-    if (neighbours[SlotS]) printf("south exits");
+    if (neighbours[SlotS]) fputs("south exits", stdout);
 }
 
 void TerrainGrid::computeNormals()
