@@ -1,13 +1,18 @@
 // The one program-wide record: the world, the player, the camera and the render switches.
 #pragma once
 
+#include "models/mesh_store.h"
+
 #include <cstdint>
 
 class TerrainGrid;
 
+// Who may write each field is said beside it; everyone else only reads.
 struct GameState {
-    TerrainGrid* grid =
-        nullptr; // written by start-up only; read by display, keys, timer, collision
+    // The world: the grid (with its cells, instances and people) and the meshes its instances
+    // draw. Written by start-up only; read by the display, the keys and the timer.
+    TerrainGrid* grid = nullptr;
+    MeshStore meshes;
 
     // Player and camera position; written by start-up and movement.
     float playerX = 0, playerY = 0, playerZ = 0;

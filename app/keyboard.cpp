@@ -3,6 +3,7 @@
 #include "app/keyboard.h"
 
 #include "app/game_state.h"
+#include "app/player_control.h"
 #include "player/movement.h"
 #include "terrain/grid.h"
 

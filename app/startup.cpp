@@ -6,23 +6,76 @@
 #include "app/keyboard.h"
 #include "terrain/grid.h"
 #include "terrain/world.h"
+#include "terrain/world_source.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <cstdio>
 #include <cstdlib>
-#include <stdio_ext.h>
+#include <ctime>
 #include <unistd.h>
+
+namespace {
+
+// The load writes several lines for every cell and placed object: hundreds of thousands on
+// a big map. On a line-buffered standard output (a terminal, or stdbuf -oL) each would be a
+// write of its own, seconds in all. So the load writes through a stream of its own on a
+// duplicate of standard output's descriptor, fully buffered from its first byte, and that
+// stream is flushed and closed before anything else reaches standard output. Standard
+// output itself keeps its own buffering, untouched.
+class LoadOutput {
+  public:
+    LoadOutput()
+    {
+        std::fflush(stdout);
+        const int fd = dup(fileno(stdout));
+        stream = fd >= 0 ? fdopen(fd, "w") : nullptr;
+        if (!stream) {
+            if (fd >= 0) close(fd);
+            stream = stdout;
+            return;
+        }
+        setvbuf(stream, nullptr, _IOFBF, bufferBytes);
+    }
+    ~LoadOutput() { finish(); }
+    LoadOutput(const LoadOutput&) = delete;
+    LoadOutput& operator=(const LoadOutput&) = delete;
+
+    std::FILE* get() const { return stream; }
+
+    // Writes out what the load left in the buffer; later lines go to standard output.
+    void finish()
+    {
+        if (stream == stdout)
+            std::fflush(stdout);
+        else if (stream)
+            std::fclose(stream);
+        stream = nullptr;
+    }
+
+  private:
+    static constexpr size_t bufferBytes = 1 << 16;
+    std::FILE* stream = nullptr;
+};
+
+} // namespace
 
 void initScene()
 {
     GameState& g = game;
-    // The load prints several lines for every placed object. On a line-buffered standard
-    // output (a terminal, or stdbuf -oL) each would be a write of its own, seconds on a big
-    // map: they wait in a full buffer instead and leave together with the player-start line.
-    const bool lineBuffered = __flbf(stdout) != 0 || isatty(fileno(stdout));
-    if (lineBuffered) setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
-    g.grid = loadWorld();
+    WorkingFolder files;
+    LoadOutput output;
+    WorldLoad load(files, g.meshes, output.get());
+    g.grid = loadWorld(load);
+    g.cubeMeshId = load.meshIds.cube;
+    g.pyramidMeshId = load.meshIds.pyramid;
+    g.treeMeshId = load.meshIds.tree;
+    g.personMeshId = load.meshIds.person;
+    g.waterTexture = load.textures.water;
+    g.grassTexture = load.textures.grass;
+    g.dirtTexture = load.textures.dirt;
+    g.snowTexture = load.textures.snow;
+    output.finish();
     if (!g.grid) {
         printf("ERROR LOADING MAP! EXITING PROGRAM!\n");
         // A failed load is a failure, not a normal end.
@@ -35,12 +88,6 @@ void initScene()
     g.headingY = 0.0f;
     g.headingZ = 0.0f;
     printf("%f,%f,%f - player start\n", g.playerX, g.playerY, g.playerZ);
-    if (lineBuffered) {
-        // Line buffering is asked for while the start line still waits in the buffer: the
-        // flush that writes it makes the stream flush at every line end again.
-        setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-        fflush(stdout);
-    }
 
     const float diffuse[4] = {1.0f, 1.0f, 1.0f, 0.5f};
     const float ambient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -65,7 +112,8 @@ void initScene()
 void timer(int value)
 {
     (void)value;
-    if (game.grid && game.grid->allPeopleSaved()) game.grid->placePeople();
+    if (game.grid && game.grid->allPeopleSaved())
+        game.grid->placePeople(game.meshes, game.personMeshId, stdout, std::time);
     glutTimerFunc(50, timer, 1);
 }
 
@@ -92,7 +140,7 @@ int runGame(int argc, char** argv)
     initScene();
     glutMainLoop();
 
-    if (game.grid) releaseWorld(game.grid);
+    delete game.grid;
     game.grid = nullptr;
     return 0;
 }

@@ -3,101 +3,147 @@
 
 #include "models/face_normal.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <new>
-
-Mesh* meshList = nullptr;
+#include <utility>
 
 namespace {
 
-class File {
-  public:
-    explicit File(const char* name) : handle(std::fopen(name, "r")) {}
-    ~File()
-    {
-        if (handle) std::fclose(handle);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    std::FILE* handle;
+// Tells nothing: the game's reading, which the compiler keeps free of any observer call.
+struct Unobserved {
+    static constexpr bool wantsPlaces = false;
+    void number(ModelNumber, int, int, long long, long long, bool) {}
 };
 
-// Reads the faces that follow the face count. Stops at the end of the file or the first
-// number that does not convert, keeping what was read; memory grows only with what arrives.
-void readFaces(std::FILE* file, Mesh& mesh, int faceCount)
+// Tells an observer, with the stream offsets around each conversion.
+struct Observed {
+    static constexpr bool wantsPlaces = true;
+    ModelObserver& observer;
+    void number(ModelNumber what, int face, int corner, long long before, long long after,
+                bool converted)
+    {
+        observer.number(what, face, corner, before, after, converted);
+    }
+};
+
+// One number read with formatted input, which skips the white space in front of it.
+template <typename Observer, typename T>
+bool readNumber(std::FILE* in, const char* conversion, T& value, Observer& seen, ModelNumber what,
+                int face, int corner)
 {
+    long long before = 0;
+    if constexpr (Observer::wantsPlaces) before = std::ftell(in);
+    const bool converted = std::fscanf(in, conversion, &value) == 1;
+    if constexpr (Observer::wantsPlaces)
+        seen.number(what, face, corner, before, std::ftell(in), converted);
+    return converted;
+}
+
+// Reads the face count and the faces that follow it. Stops at the end of the file or the
+// first number that does not convert, keeping what was read; memory grows only with what
+// arrives. Returns the face count as read (0 when it does not convert).
+template <typename Observer>
+int readFaces(std::FILE* in, std::FILE* log, Mesh& mesh, int16_t id, Observer& seen)
+{
+    int faceCount = 0;
+    if (!readNumber(in, "%d", faceCount, seen, ModelNumber::FaceCount, -1, -1)) faceCount = 0;
+    std::fprintf(log, "number of faces for idnum: %d is %d\n", id, faceCount);
+    const ModelNumber colourParts[3] = {ModelNumber::Red, ModelNumber::Green, ModelNumber::Blue};
+    const ModelNumber axes[3] = {ModelNumber::X, ModelNumber::Y, ModelNumber::Z};
     for (int f = 0; f < faceCount; ++f) {
         float colour[3];
+        for (int k = 0; k < 3; ++k)
+            if (!readNumber(in, "%f", colour[k], seen, colourParts[k], f, -1)) return faceCount;
         int cornerCount;
-        if (std::fscanf(file, "%f %f %f\n", &colour[0], &colour[1], &colour[2]) != 3) return;
-        if (std::fscanf(file, "%d\n", &cornerCount) != 1) return;
+        if (!readNumber(in, "%d", cornerCount, seen, ModelNumber::CornerCount, f, -1))
+            return faceCount;
         mesh.faces.emplace_back();
         mesh.faceCount = static_cast<int16_t>(mesh.faces.size());
         for (int v = 0; v < cornerCount; ++v) {
-            float x, y, z;
-            if (std::fscanf(file, "%f %f %f\n", &x, &y, &z) != 3) return;
+            float p[3];
+            for (int k = 0; k < 3; ++k)
+                if (!readNumber(in, "%f", p[k], seen, axes[k], f, v)) return faceCount;
             MeshFace& face = mesh.faces.back();
-            face.vertices.push_back(Vertex{{x, y, z}, {}, {colour[0], colour[1], colour[2]}, {}});
+            face.vertices.push_back(
+                Vertex{{p[0], p[1], p[2]}, {}, {colour[0], colour[1], colour[2]}, {}});
             face.vertexCount = static_cast<int8_t>(face.vertices.size());
-            printf("face: %d vertex:%d = %f, %f, %f\n", f, v, x, y, z);
+            std::fprintf(log, "face: %d vertex:%d = %f, %f, %f\n", f, v, p[0], p[1], p[2]);
             if (v == 2) {
                 faceNormal(face.vertices[0].position, face.vertices[1].position,
                            face.vertices[2].position, face.normal);
             }
         }
     }
+    return faceCount;
 }
 
 } // namespace
 
-int16_t meshIdFor(uint32_t candidate)
+MeshStore::~MeshStore()
+{
+    while (Mesh* mesh = meshList) {
+        meshList = mesh->next;
+        delete mesh;
+    }
+}
+
+MeshStore::MeshStore(MeshStore&& other) noexcept : meshList(std::exchange(other.meshList, nullptr))
+{
+}
+
+MeshStore& MeshStore::operator=(MeshStore&& other) noexcept
+{
+    if (this != &other) {
+        MeshStore old(std::move(*this));
+        meshList = std::exchange(other.meshList, nullptr);
+    }
+    return *this;
+}
+
+int16_t MeshStore::meshIdFor(uint32_t candidate) const
 {
     for (const Mesh* mesh = meshList; mesh; mesh = mesh->next)
         if (static_cast<int16_t>(candidate & 0xFFFFu) == mesh->id) ++candidate;
     return static_cast<int16_t>(candidate & 0xFFFFu);
 }
 
-int loadMesh(const char* fileName)
+int MeshStore::loadMesh(std::FILE* in, std::FILE* log, ModelObserver* observer)
 {
     // The square is formed unsigned: it wraps modulo 2^32 and only its low 16 bits count.
     const uint32_t r = static_cast<uint32_t>(std::rand());
     const int16_t id = meshIdFor(r * r);
-
-    File file(fileName);
-    if (!file.handle) return -1;
+    if (!in) return -1;
     Mesh* mesh = new (std::nothrow) Mesh;
     if (!mesh) return -1;
-    int faceCount = 0;
-    if (std::fscanf(file.handle, "%d\n", &faceCount) != 1) faceCount = 0;
-    printf("number of faces for idnum: %d is %d\n", id, faceCount);
     try {
-        readFaces(file.handle, *mesh, faceCount);
+        if (observer) {
+            Observed seen{*observer};
+            readFaces(in, log, *mesh, id, seen);
+        } else {
+            Unobserved seen;
+            readFaces(in, log, *mesh, id, seen);
+        }
     } catch (const std::bad_alloc&) {
         // Out of memory mid-file: keep the faces read so far, as for a truncated file.
     }
     mesh->id = id;
-    printf("created geometry with ID: %d - %d\n", id, id);
-    mesh->next = meshList;
-    meshList = mesh;
+    std::fprintf(log, "created geometry with ID: %d - %d\n", id, id);
+    adopt(mesh);
     return id;
 }
 
-Mesh* findMesh(int id)
+void MeshStore::adopt(Mesh* mesh)
 {
-    printf("attempting to retrieve geometry\n");
+    mesh->next = meshList;
+    meshList = mesh;
+}
+
+Mesh* MeshStore::findMesh(int id, std::FILE* log) const
+{
+    std::fputs("attempting to retrieve geometry\n", log);
     for (Mesh* mesh = meshList; mesh; mesh = mesh->next) {
-        printf("id: %d\n", mesh->id);
+        std::fprintf(log, "id: %d\n", mesh->id);
         if (mesh->id == id) return mesh;
     }
     return nullptr;
-}
-
-void releaseMeshes()
-{
-    while (meshList) {
-        Mesh* next = meshList->next;
-        delete meshList;
-        meshList = next;
-    }
 }

@@ -1,9 +1,10 @@
-// Polygon models read from text files, kept in one list and found by a 16-bit identifier.
+// Polygon models read from text streams, kept in one store and found by a 16-bit identifier.
 #pragma once
 
 #include "terrain/grid.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 // One polygon; its corners use `position` and `colour` (the face colour) only.
@@ -20,19 +21,52 @@ struct Mesh {
     Mesh* next = nullptr; // the next older mesh
 };
 
-// The store, newest mesh first. Written only by loadMesh (and releaseMeshes in tests).
-extern Mesh* meshList;
+// Where the model reader stands: which number it reads next.
+enum class ModelNumber { FaceCount, Red, Green, Blue, CornerCount, X, Y, Z };
 
-// Reads a model file into a new mesh at the head of the store and returns its identifier,
-// or -1 when the file cannot be opened. Prints the face count, every corner and the id.
-int loadMesh(const char* fileName);
+// What the model reader does with each number, for a tool that tells a model's author where
+// a number stands. The game reads without one.
+class ModelObserver {
+  public:
+    virtual ~ModelObserver() = default;
+    // One conversion of the number `what` of face `face` (from 0; -1 for the face count) and
+    // corner `corner` (from 0; -1 for a face's colour and corner count), which read the bytes
+    // from offset `before` (white space in front included) to `after`. `converted` is false
+    // when the bytes there are not such a number, or the file ended: reading then stops.
+    virtual void number(ModelNumber what, int face, int corner, long long before, long long after,
+                        bool converted) = 0;
+};
 
-// The newest mesh whose identifier equals `id`, or null; prints each identifier it passes.
-Mesh* findMesh(int id);
+// The meshes of a world, newest first. It owns them and frees them when it goes.
+class MeshStore {
+  public:
+    MeshStore() = default;
+    ~MeshStore();
+    MeshStore(MeshStore&& other) noexcept;
+    MeshStore& operator=(MeshStore&& other) noexcept;
+    MeshStore(const MeshStore&) = delete;
+    MeshStore& operator=(const MeshStore&) = delete;
 
-// The identifier a new mesh gets for a random candidate: one walk of the store from the
-// head, adding 1 at each mesh whose id equals the candidate's low 16 bits.
-int16_t meshIdFor(uint32_t candidate);
+    // Draws an identifier from rand(), then reads a model from `in` into a new mesh at the
+    // head of the store and returns its identifier; writes the face count, every corner and
+    // the identifier to log. A null stream (no file) returns -1, the number drawn all the same.
+    int loadMesh(std::FILE* in, std::FILE* log, ModelObserver* observer = nullptr);
 
-// Frees every mesh and empties the store (tests and fuzz targets only).
-void releaseMeshes();
+    // The newest mesh whose identifier equals `id`, or null; writes each identifier it
+    // passes to log.
+    Mesh* findMesh(int id, std::FILE* log) const;
+
+    // The identifier a new mesh gets for a random candidate: one walk of the store from the
+    // head, adding 1 at each mesh whose id equals the candidate's low 16 bits.
+    int16_t meshIdFor(uint32_t candidate) const;
+
+    // The newest mesh, for walking the store through `next`.
+    const Mesh* newest() const { return meshList; }
+
+    // Puts a mesh made elsewhere (a test's, say) at the head of the store, which owns it
+    // from now on.
+    void adopt(Mesh* mesh);
+
+  private:
+    Mesh* meshList = nullptr;
+};

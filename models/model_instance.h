@@ -2,9 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 struct Mesh;
-class TerrainGrid;
+class MeshStore;
 
 class ModelInstance final {
   public:
@@ -13,14 +14,11 @@ class ModelInstance final {
     int32_t passable = 0;          // 1: the player flies through it (trees, people)
     bool spareFlag = false;        // unused
 
-    // Looks the mesh up (printing the lookup lines); prints "\ngeometry not found!!\n"
-    // when there is none. Defined with the drawing code, where the virtual table lives.
-    ModelInstance(int meshId, int passable);
+    // Looks the mesh up in `meshes` (writing the lookup lines to log); writes
+    // "\ngeometry not found!!\n" when there is none. Defined with the drawing code, where the
+    // virtual table lives.
+    ModelInstance(const MeshStore& meshes, int meshId, int passable, std::FILE* log);
 
     // Draws the mesh's faces in the current model-view frame (needs a GL context).
     virtual void draw(bool lighting, bool outline);
 };
-
-// Reads objects.txt onto the grid: instances, flattened solid cells, wall flags and the
-// start cell. Returns true when the map named a start cell ("X").
-bool loadObjects(TerrainGrid& grid);

@@ -6,13 +6,13 @@
 #include <GL/gl.h>
 #include <cstdio>
 
-ModelInstance::ModelInstance(int meshId, int passableFlag)
+ModelInstance::ModelInstance(const MeshStore& meshes, int meshId, int passableFlag, std::FILE* log)
 {
     spareFlag = false;
-    mesh = findMesh(meshId);
+    mesh = meshes.findMesh(meshId, log);
     next = nullptr;
     passable = passableFlag;
-    if (!mesh) printf("\ngeometry not found!!\n");
+    if (!mesh) std::fputs("\ngeometry not found!!\n", log);
 }
 
 void ModelInstance::draw(bool lighting, bool outline)

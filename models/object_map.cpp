@@ -1,65 +1,102 @@
 // Reading objects.txt: one byte per cell places a cube, pyramid or tree, or the start.
 // Solid objects flatten their cell and ask for walls on its sides.
-#include "app/game_state.h"
+#include "models/object_map.h"
+
 #include "models/model_instance.h"
 #include "terrain/byte_reader.h"
 #include "terrain/grid.h"
 
-#include <cstdio>
 #include <new>
 
 namespace {
 
+// Tells nothing: the game's reading, which the compiler keeps free of any observer call.
+struct Unobserved {
+    void byte(long long, int, int, int, ObjectByte) {}
+    void lineEnd(long long) {}
+    void stopped(long long) {}
+};
+
 // Makes an instance and places it; a failed allocation still places the solid shape.
-void placeNew(TerrainGrid& grid, int meshId, int passable, int row, int col)
+void placeNew(TerrainGrid& grid, const MeshStore& meshes, int meshId, int passable, int row,
+              int col, std::FILE* log)
 {
-    ModelInstance* instance = new (std::nothrow) ModelInstance(meshId, passable);
-    grid.placeModel(instance, row, col, passable);
+    ModelInstance* instance = new (std::nothrow) ModelInstance(meshes, meshId, passable, log);
+    grid.placeModel(instance, row, col, passable, log);
 }
 
-} // namespace
-
-bool loadObjects(TerrainGrid& grid)
+template <typename Observer>
+bool readObjects(ByteReader& reader, TerrainGrid& grid, const MeshStore& meshes, const MeshIds& ids,
+                 std::FILE* log, Observer& seen)
 {
-    ByteReader reader("objects.txt");
-    if (!reader.isOpen()) {
-        printf("can't open object file");
-        return false;
-    }
-    printf("\n\nloading");
     bool startFound = false;
     int row = 0, col = 0, c;
-    while ((c = reader.get()) != EOF && row < grid.rows) {
+    while ((c = reader.get()) != EOF) {
+        if (row >= grid.rows) {
+            seen.stopped(reader.offset());
+            break;
+        }
         if (c == '\n') {
+            seen.lineEnd(reader.offset());
             col = 0;
             ++row;
             continue;
         }
         if (col >= grid.cols) { // a byte past the last column is dropped and wraps the row
+            seen.byte(reader.offset(), c, row, col, ObjectByte::Dropped);
             col = 0;
             ++row;
             continue;
         }
+        ObjectByte what = ObjectByte::Empty;
         switch (c) {
         case 'A':
-        case 'a': placeNew(grid, game.pyramidMeshId, 0, row, col); break;
+        case 'a':
+            what = ObjectByte::Pyramid;
+            placeNew(grid, meshes, ids.pyramid, 0, row, col, log);
+            break;
         case 'C':
-        case 'c': placeNew(grid, game.cubeMeshId, 0, row, col); break;
+        case 'c':
+            what = ObjectByte::Cube;
+            placeNew(grid, meshes, ids.cube, 0, row, col, log);
+            break;
         case 'T':
-        case 't': placeNew(grid, game.treeMeshId, 1, row, col); break;
+        case 't':
+            what = ObjectByte::Tree;
+            placeNew(grid, meshes, ids.tree, 1, row, col, log);
+            break;
         case 'X':
         case 'x':
+            what = ObjectByte::Start;
             grid.setStartCell(row, col);
             startFound = true;
             break;
         default: break;
         }
+        seen.byte(reader.offset(), c, row, col, what);
         ++col;
     }
     return startFound;
 }
 
-void TerrainGrid::placeModel(ModelInstance* instance, int row, int col, int passable)
+} // namespace
+
+bool loadObjects(TerrainGrid& grid, std::FILE* in, const MeshStore& meshes, const MeshIds& ids,
+                 std::FILE* log, ObjectMapObserver* observer)
+{
+    if (!in) {
+        std::fputs("can't open object file", log);
+        return false;
+    }
+    std::fputs("\n\nloading", log);
+    ByteReader reader(in);
+    if (observer) return readObjects(reader, grid, meshes, ids, log, *observer);
+    Unobserved nobody;
+    return readObjects(reader, grid, meshes, ids, log, nobody);
+}
+
+void TerrainGrid::placeModel(ModelInstance* instance, int row, int col, int passable,
+                             std::FILE* log)
 {
     TerrainCell* cell = cellAt(row, col);
     if (!cell) return;
@@ -90,7 +127,7 @@ void TerrainGrid::placeModel(ModelInstance* instance, int row, int col, int pass
         e->sideFlags[SideW] = 0;
         cell->sideFlags[SideE] = 1;
     }
-    if (!cell->model) printf("model not loaded sucessfully!!!!!!!!!!!!!!!!!!!!!!\n");
+    if (!cell->model) std::fputs("model not loaded sucessfully!!!!!!!!!!!!!!!!!!!!!!\n", log);
 }
 
 void TerrainGrid::setStartCell(int row, int col)

@@ -1,24 +1,25 @@
 // The five people to rescue: random placement on free cells of height 5, the rescue test
 // and the all-saved test. Their drawing lives in models/person_draw.cpp.
-#include "app/game_state.h"
 #include "models/model_instance.h"
 #include "models/person.h"
 #include "terrain/grid.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <new>
 
-namespace {
-
 // A free cell of centre height exactly 5 (terrain digit 1, no object) can hold a person.
-bool holdsPerson(const TerrainCell* cell)
+bool holdsPerson(const TerrainCell& cell)
 {
-    return cell->vertices[SlotCentre].position[2] == 5.0f && !cell->model;
+    return cell.vertices[SlotCentre].position[2] == 5.0f && !cell.model;
 }
 
-} // namespace
+long long countPeoplePlaces(const TerrainGrid& grid)
+{
+    long long places = 0;
+    for (int row = 0; row < grid.rows; ++row)
+        for (int col = 0; col < grid.cols; ++col) places += holdsPerson(*grid.cells[row][col]);
+    return places;
+}
 
 Person::~Person()
 {
@@ -35,22 +36,21 @@ bool Person::tryRescue(float& x, float& y, float& z)
     return true;
 }
 
-void TerrainGrid::placePeople()
+void TerrainGrid::placePeople(const MeshStore& meshes, int personMeshId, std::FILE* log,
+                              Clock clock)
 {
-    long long places = 0;
-    for (int row = 0; row < rows; ++row)
-        for (int col = 0; col < cols; ++col) places += holdsPerson(cells[row][col]);
+    const long long places = countPeoplePlaces(*this);
     const int count = places < 5 ? static_cast<int>(places) : 5;
-    if (count < 5) printf("only %d places for people\n", count);
+    if (count < 5) std::fprintf(log, "only %d places for people\n", count);
 
     // The random search stops after this many draws and then takes the first free place in
     // reading order, so that a map with few places cannot keep it going for long.
     const long long maxDraws = 1000 + 16LL * rows * cols;
     int chosen[5][2];
     for (int i = 0; i < count; ++i) {
-        srand(static_cast<unsigned>(time(nullptr)));
+        srand(static_cast<unsigned>(clock(nullptr)));
         auto acceptable = [&](int row, int col) {
-            if (!holdsPerson(cells[row][col])) return false;
+            if (!holdsPerson(*cells[row][col])) return false;
             for (int j = 0; j < i; ++j)
                 if (chosen[j][0] == row && chosen[j][1] == col) return false;
             return true;
@@ -69,10 +69,10 @@ void TerrainGrid::placePeople()
         }
         chosen[i][0] = row;
         chosen[i][1] = col;
-        printf("setting person %d, %d,%d\n", i, row, col);
-        if (!people[i]) people[i] = new (std::nothrow) Person(game.personMeshId, 1);
+        std::fprintf(log, "setting person %d, %d,%d\n", i, row, col);
+        if (!people[i]) people[i] = new (std::nothrow) Person(meshes, personMeshId, 1, log);
         const float* centre = cells[row][col]->vertices[SlotCentre].position;
-        printf("%f,%f,%f\n", centre[0], centre[1], centre[2]);
+        std::fprintf(log, "%f,%f,%f\n", centre[0], centre[1], centre[2]);
         if (Person* person = people[i]) {
             for (int k = 0; k < 3; ++k) person->position[k] = centre[k];
             person->saved = false;

@@ -1,7 +1,12 @@
 // A person to rescue: where he stands, whether he is saved, and his spinning figure.
 #pragma once
 
+#include <cstdio>
+
+class MeshStore;
 class ModelInstance;
+class TerrainCell;
+class TerrainGrid;
 
 class Person final {
   public:
@@ -10,8 +15,9 @@ class Person final {
     float spin = 0;                 // degrees; grows by 5 at every draw, never wrapped
     ModelInstance* model = nullptr; // owned
 
-    // Makes his figure: a new instance of the given mesh. Defined with the drawing code.
-    Person(int meshId, int passable);
+    // Makes his figure: a new instance of the given mesh of `meshes`, its lookup lines to
+    // log. Defined with the drawing code.
+    Person(const MeshStore& meshes, int meshId, int passable, std::FILE* log);
     ~Person();
     Person(const Person&) = delete;
     Person& operator=(const Person&) = delete;
@@ -22,3 +28,9 @@ class Person final {
     // Marks him saved when the player is within 7 units (squared distance <= 49).
     bool tryRescue(float& x, float& y, float& z);
 };
+
+// Whether a person may stand on the cell: no object on it, centre height exactly 5.
+bool holdsPerson(const TerrainCell& cell);
+
+// The cells of the grid where a person may stand.
+long long countPeoplePlaces(const TerrainGrid& grid);

@@ -6,7 +6,8 @@
 #include <GL/gl.h>
 #include <new>
 
-Person::Person(int meshId, int passable) : model(new (std::nothrow) ModelInstance(meshId, passable))
+Person::Person(const MeshStore& meshes, int meshId, int passable, std::FILE* log)
+    : model(new (std::nothrow) ModelInstance(meshes, meshId, passable, log))
 {
 }
 

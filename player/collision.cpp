@@ -2,7 +2,6 @@
 // triangles, chosen by quadrant and by the diagonal between the quadrant's edge midpoints.
 #include "player/collision.h"
 
-#include "app/game_state.h"
 #include "models/model_instance.h"
 #include "terrain/grid.h"
 
@@ -38,22 +37,20 @@ bool onOrBelowPlane(const TerrainCell& cell, const int corners[3], float x, floa
 
 } // namespace
 
-bool isBlocked(float x, float y, float z)
+bool isBlocked(const TerrainGrid& grid, float x, float y, float z, std::FILE* log)
 {
     if (x <= 0) return true;
     if (y <= 0) return true;
     if (z >= 50) return true;
-    const TerrainGrid* grid = game.grid;
-    if (!grid) return true;
     const float rowF = x * 0.1f, colF = y * 0.1f;
     // Compared as floats first, so that a far or non-finite point never reaches the cast.
-    if (!(rowF < grid->rows) || !(colF < grid->cols)) return true;
-    const TerrainCell* cell = grid->cellAt(static_cast<int>(rowF), static_cast<int>(colF));
+    if (!(rowF < grid.rows) || !(colF < grid.cols)) return true;
+    const TerrainCell* cell = grid.cellAt(static_cast<int>(rowF), static_cast<int>(colF));
     if (!cell) return true;
 
     const float* centre = cell->vertices[SlotCentre].position;
     if (cell->model && cell->model->passable == 0 && z <= centre[2]) {
-        printf("terrain has model & user flying under TERRAIN!!!\n");
+        std::fputs("terrain has model & user flying under TERRAIN!!!\n", log);
         return true;
     }
     const float dx = x - centre[0], dy = y - centre[1];

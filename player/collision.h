@@ -1,6 +1,10 @@
 // Whether the player may occupy a position: world bounds, ceiling, solid objects, surface.
 #pragma once
 
-// True when (x, y, z) is not allowed. Reads the game state's grid. Prints
-// "terrain has model & user flying under TERRAIN!!!\n" when a solid object refuses it.
-bool isBlocked(float x, float y, float z);
+#include <cstdio>
+
+class TerrainGrid;
+
+// True when (x, y, z) is not allowed in the grid. Writes
+// "terrain has model & user flying under TERRAIN!!!\n" to log when a solid object refuses it.
+bool isBlocked(const TerrainGrid& grid, float x, float y, float z, std::FILE* log);

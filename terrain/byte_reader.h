@@ -1,34 +1,34 @@
-// Buffered byte-at-a-time reading of the text maps, with CR LF read as one line end.
+// Buffered byte-at-a-time reading of the text maps from an open stream, with CR LF read as
+// one line end, and the file offset of every byte handed out.
 #pragma once
 
 #include <cstdio>
 
 class ByteReader {
   public:
-    // Opens the file for reading; check `isOpen()`.
-    explicit ByteReader(const char* fileName) : file(std::fopen(fileName, "rb")) {}
-    ~ByteReader()
-    {
-        if (file) std::fclose(file);
-    }
+    // Reads `file` from where it stands; the stream stays the caller's (null reads as empty).
+    explicit ByteReader(std::FILE* file) : file(file) {}
     ByteReader(const ByteReader&) = delete;
     ByteReader& operator=(const ByteReader&) = delete;
-
-    bool isOpen() const { return file != nullptr; }
 
     // The next byte (0..255), '\n' for an LF or a CR directly in front of one, EOF at the end.
     // Text mode translates nothing here, so a CR LF pair is folded by hand.
     int get()
     {
+        last = consumed;
         int c = next();
         if (c == '\r' && peek() == '\n') c = next();
         return c;
     }
 
+    // Offset from where reading began of the byte `get` returned last (of the CR of a pair).
+    long long offset() const { return last; }
+
   private:
     int next()
     {
         if (pos == end && !fill()) return EOF;
+        ++consumed;
         return static_cast<unsigned char>(buffer[pos++]);
     }
     int peek()
@@ -46,4 +46,5 @@ class ByteReader {
     std::FILE* file;
     char buffer[1 << 16];
     size_t pos = 0, end = 0;
+    long long consumed = 0, last = 0;
 };

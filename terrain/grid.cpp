@@ -1,7 +1,8 @@
 // Grid and cell construction, height bands, vertex writes and cell heights.
 #include "terrain/grid.h"
 
-#include "app/game_state.h"
+#include "models/model_instance.h"
+#include "models/person.h"
 
 #include <cstdlib>
 #include <new>
@@ -61,17 +62,17 @@ const float* bandColour(float z)
     return colours[band(z)];
 }
 
-unsigned int bandTexture(float z)
+unsigned int bandTexture(const BandTextures& names, float z)
 {
     switch (band(z)) {
-    case 0: return game.waterTexture;
-    case 1: return game.grassTexture;
-    case 2: return game.dirtTexture;
-    default: return game.snowTexture;
+    case 0: return names.water;
+    case 1: return names.grass;
+    case 2: return names.dirt;
+    default: return names.snow;
     }
 }
 
-void TerrainCell::setVertex(float x, float y, float z, int slot)
+void TerrainCell::setVertex(float x, float y, float z, int slot, const BandTextures& names)
 {
     float* p = vertices[slot].position;
     p[0] = x;
@@ -79,7 +80,7 @@ void TerrainCell::setVertex(float x, float y, float z, int slot)
     p[2] = z;
     const float* c = bandColour(z);
     setVertexColour(c[0], c[1], c[2], slot);
-    updateTexture();
+    updateTexture(names);
 }
 
 void TerrainCell::setVertexColour(float r, float g, float b, int slot)
@@ -98,9 +99,9 @@ void TerrainCell::setVertexNormal(float x, float y, float z, int slot)
     n[2] = z;
 }
 
-void TerrainCell::updateTexture()
+void TerrainCell::updateTexture(const BandTextures& names)
 {
-    texture = bandTexture(vertices[SlotCentre].position[2]);
+    texture = bandTexture(names, vertices[SlotCentre].position[2]);
 }
 
 bool TerrainCell::setNeighbour(TerrainCell* cell, int slot)
@@ -110,7 +111,7 @@ bool TerrainCell::setNeighbour(TerrainCell* cell, int slot)
     return true;
 }
 
-TerrainGrid::TerrainGrid(int rowCount, int colCount)
+TerrainGrid::TerrainGrid(int rowCount, int colCount, const BandTextures& names) : textures(names)
 {
     if (rowCount < 0 || colCount < 0) return;
     const long long count = static_cast<long long>(rowCount) * colCount;
@@ -135,7 +136,8 @@ TerrainGrid::TerrainGrid(int rowCount, int colCount)
             cells[row][col] = cell;
             const float cx = row * 10.0f + 5.0f, cy = col * 10.0f + 5.0f;
             for (int slot : cellWriteOrder)
-                cell->setVertex(cx + slotOffset[slot][0], cy + slotOffset[slot][1], 0.0f, slot);
+                cell->setVertex(cx + slotOffset[slot][0], cy + slotOffset[slot][1], 0.0f, slot,
+                                textures);
             for (int slot = 0; slot < 9; ++slot) cell->setVertexNormal(0, 0, 1, slot);
         }
     }
@@ -143,6 +145,11 @@ TerrainGrid::TerrainGrid(int rowCount, int colCount)
 
 TerrainGrid::~TerrainGrid()
 {
+    for (Person* person : people) delete person;
+    while (ModelInstance* instance = instances) {
+        instances = instance->next;
+        delete instance;
+    }
     delete[] cells;
     delete[] cellPointers;
     std::free(cellStore); // cells are trivially destructible
@@ -162,7 +169,7 @@ bool TerrainGrid::setCellHeight(int row, int col, int level)
     const float cx = cell->vertices[SlotCentre].position[0];
     const float cy = cell->vertices[SlotCentre].position[1];
     for (int slot : cellWriteOrder)
-        cell->setVertex(cx + slotOffset[slot][0], cy + slotOffset[slot][1], h, slot);
+        cell->setVertex(cx + slotOffset[slot][0], cy + slotOffset[slot][1], h, slot, textures);
     return true;
 }
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 
+class MeshStore;
 class ModelInstance;
 class Person;
 
@@ -31,8 +34,17 @@ extern const int triangleCorners[8][3];
 // The band colour for height z (water, grass, dirt, snow with exact bounds).
 const float* bandColour(float z);
 
-// The texture name of the band of height z, read from the game state now.
-unsigned int bandTexture(float z);
+// The four band texture names. A cell copies the name of its centre's band each time one of
+// its vertices is written, so the names exist before the first cell does.
+struct BandTextures {
+    unsigned int water = 0, grass = 0, dirt = 0, snow = 0;
+};
+
+// The name in `names` of the band of height z.
+unsigned int bandTexture(const BandTextures& names, float z);
+
+// The clock that seeds the placement of people: time() in whole seconds, or a stand-in.
+using Clock = std::time_t (*)(std::time_t*);
 
 // What the frame display hands to the grid draw.
 struct TerrainDrawParams {
@@ -54,37 +66,40 @@ class TerrainCell {
     ModelInstance* model = nullptr;      // not owned; the grid's list owns it
     float playerDX = 0, playerDY = 0;    // written by the draw only
 
-    // Sets a vertex position, recolours it by band and re-chooses the cell texture.
-    void setVertex(float x, float y, float z, int slot);
+    // Sets a vertex position, recolours it by band and re-chooses the cell texture from names.
+    void setVertex(float x, float y, float z, int slot, const BandTextures& names);
     // Writes the colour into both baseColour and colour of the slot.
     void setVertexColour(float r, float g, float b, int slot);
     void setVertexNormal(float x, float y, float z, int slot);
-    // Sets `texture` from the band of the centre height.
-    void updateTexture();
+    // Sets `texture` to the name in `names` of the band of the centre height.
+    void updateTexture(const BandTextures& names);
     // Stores a neighbour link; false (nothing stored) for slot 8.
     bool setNeighbour(TerrainCell* cell, int slot);
 
     // Unit normals of the eight triangles from the current positions.
     void computeFaceNormals();
     // Vertex normals from this cell's and the linked neighbours' face normals.
-    // Prints "south exits" when a south neighbour is linked.
-    void computeVertexNormals();
+    // Writes "south exits" to log when a south neighbour is linked.
+    void computeVertexNormals(std::FILE* log);
 
     // Drawing (needs a GL context): culls, then the normals, model, surface and walls.
     void drawCell(const TerrainDrawParams& params);
     void drawNormalLines();
 };
 
+// The grid owns everything hanging from it: cells, placed instances and people.
 class TerrainGrid {
   public:
-    TerrainCell*** cells = nullptr; // rows tables of cols cell pointers; the grid owns the cells
+    TerrainCell*** cells = nullptr; // rows tables of cols cell pointers
     int32_t rows = 0, cols = 0;
     Person* people[5] = {};                     // filled by the first placement of people
     int32_t startX = 0, startY = 0, startZ = 0; // player start, set by the object map
     ModelInstance* instances = nullptr;         // placed instances, newest first
+    BandTextures textures;                      // the names cells copy; fixed at construction
 
     // Builds a flat grid at height 0. Check `valid()`: false when memory ran out.
-    TerrainGrid(int rows, int cols);
+    TerrainGrid(int rows, int cols, const BandTextures& textures);
+    // Frees the cells, the placed instances and the people.
     ~TerrainGrid();
     TerrainGrid(const TerrainGrid&) = delete;
     TerrainGrid& operator=(const TerrainGrid&) = delete;
@@ -100,15 +115,17 @@ class TerrainGrid {
     bool joinCells(float x, float y, float z, TerrainCell* a, TerrainCell* b, int side);
     bool stitchCell(int row, int col);
 
-    // Face normals of every cell, then vertex normals of every cell.
-    void computeNormals();
+    // Face normals of every cell, then vertex normals of every cell ("south exits" to log).
+    void computeNormals(std::FILE* log);
 
-    // Object placement.
-    void placeModel(ModelInstance* instance, int row, int col, int passable);
+    // Object placement; the model-not-loaded line goes to log.
+    void placeModel(ModelInstance* instance, int row, int col, int passable, std::FILE* log);
     void setStartCell(int row, int col);
 
-    // People.
-    void placePeople();
+    // People: placed on free cells of height 5, the generator seeded from `clock` before each
+    // of the five; the first placement makes them, with the mesh `personMeshId` of `meshes`.
+    // Their lines go to log.
+    void placePeople(const MeshStore& meshes, int personMeshId, std::FILE* log, Clock clock);
     int rescueNearby(float& x, float& y, float& z);
     bool allPeopleSaved() const;
 

@@ -44,7 +44,7 @@ void TerrainCell::computeFaceNormals()
     }
 }
 
-void TerrainCell::computeVertexNormals()
+void TerrainCell::computeVertexNormals(std::FILE* log)
 {
     for (int slot = 0; slot < 9; ++slot) {
         float sum[3] = {0, 0, 0};
@@ -57,13 +57,13 @@ void TerrainCell::computeVertexNormals()
         const float length = std::sqrt(sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]);
         setVertexNormal(sum[0] / length, sum[1] / length, sum[2] / length, slot);
     }
-    if (neighbours[SlotS]) fputs("south exits", stdout);
+    if (neighbours[SlotS]) std::fputs("south exits", log);
 }
 
-void TerrainGrid::computeNormals()
+void TerrainGrid::computeNormals(std::FILE* log)
 {
     for (int row = 0; row < rows; ++row)
         for (int col = 0; col < cols; ++col) cells[row][col]->computeFaceNormals();
     for (int row = 0; row < rows; ++row)
-        for (int col = 0; col < cols; ++col) cells[row][col]->computeVertexNormals();
+        for (int col = 0; col < cols; ++col) cells[row][col]->computeVertexNormals(log);
 }

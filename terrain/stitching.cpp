@@ -28,8 +28,8 @@ bool TerrainGrid::joinCells(float x, float y, float z, TerrainCell* a, TerrainCe
     if (!a || !b || side < SideN || side > SideW) return false;
     const int opposite = side ^ 1; // N<->S and E<->W
     a->setNeighbour(b, side);
-    a->setVertex(x, y, z, side);
-    b->setVertex(x, y, z, opposite);
+    a->setVertex(x, y, z, side, textures);
+    b->setVertex(x, y, z, opposite, textures);
     b->setNeighbour(a, opposite);
     return true;
 }
@@ -79,9 +79,9 @@ bool TerrainGrid::stitchCell(int row, int col)
             cell->setNeighbour(d, SlotSW);
         }
     }
-    cell->setVertex(cx - 5, cy - 5, nw.mean(), SlotNW);
-    cell->setVertex(cx + 5, cy - 5, sw.mean(), SlotSW);
-    cell->setVertex(cx - 5, cy + 5, ne.mean(), SlotNE);
-    cell->setVertex(cx + 5, cy + 5, se.mean(), SlotSE);
+    cell->setVertex(cx - 5, cy - 5, nw.mean(), SlotNW, textures);
+    cell->setVertex(cx + 5, cy - 5, sw.mean(), SlotSW, textures);
+    cell->setVertex(cx - 5, cy + 5, ne.mean(), SlotNE, textures);
+    cell->setVertex(cx + 5, cy + 5, se.mean(), SlotSE, textures);
     return true;
 }

@@ -4,24 +4,25 @@
 #include <GL/gl.h>
 #include <cstdio>
 
-bool loadRawTexture(const char* fileName, unsigned int textureName)
+bool loadRawTexture(std::FILE* in, const char* fileName, unsigned int textureName,
+                    TextureStaging& staging, std::FILE* log)
 {
-    if (!readRawTexture(fileName)) {
-        printf("can't open texture file %s\n", fileName);
+    if (readRawTexture(in, staging) < 0) {
+        std::fprintf(log, "can't open texture file %s\n", fileName);
         return false;
     }
-    printf("returning3\n");
+    std::fputs("returning3\n", log);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    printf("texture name: %d\n", static_cast<int>(textureName));
+    std::fprintf(log, "texture name: %d\n", static_cast<int>(textureName));
     glBindTexture(GL_TEXTURE_2D, textureName);
-    printf("returning2\n");
+    std::fputs("returning2\n", log);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 64, 64, 0, GL_RGB, GL_UNSIGNED_BYTE, textureStaging);
-    printf("returning3\n");
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 64, 64, 0, GL_RGB, GL_UNSIGNED_BYTE, staging);
+    std::fputs("returning3\n", log);
     glBindTexture(GL_TEXTURE_2D, 0);
     return true;
 }

@@ -1,16 +1,9 @@
-// Reading a raw texture file into the shared staging buffer.
+// Reading a raw texture file into the caller's staging buffer.
 #include "terrain/texture.h"
 
-#include <cstdio>
-
-unsigned char textureStaging[textureBytes];
-
-bool readRawTexture(const char* fileName)
+long readRawTexture(std::FILE* in, TextureStaging& staging)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) return false;
+    if (!in) return -1;
     // A short file fills only the front of the buffer; the rest keeps its old bytes.
-    std::fread(textureStaging, 1, sizeof textureStaging, file);
-    std::fclose(file);
-    return true;
+    return static_cast<long>(std::fread(staging, 1, sizeof staging, in));
 }

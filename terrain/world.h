@@ -1,20 +1,51 @@
-// Building the whole world from the files in the working directory.
+// Building the whole world from its ten files, in the load's fixed order.
 #pragma once
 
-class TerrainGrid;
+#include "models/object_map.h"
+#include "terrain/grid.h"
+#include "terrain/terrain_file.h"
+
+#include <cstdio>
+#include <ctime>
+
+class MeshStore;
+class ModelObserver;
+class WorldSource;
 
 // Largest terrain accepted, in cells (2048 x 2048); a larger map is refused unallocated.
 constexpr long long maxTerrainCells = 4194304;
 
-// The whole load, in order: texture names, the GL-free steps, then the four textures.
-// Null when terrain.txt cannot be opened, is too large, or the grid cannot be allocated.
-// Needs a current GL context.
-TerrainGrid* loadWorld();
+// Tools that tell a map author where things land watch the readers; the game watches none.
+struct LoadObservers {
+    HeightsObserver* heights = nullptr;
+    ObjectMapObserver* objects = nullptr;
+    ModelObserver* models[4] = {}; // cube, pyramid, tree, person
+};
+
+// One load: where the files come from and where its lines go, the texture names the cells
+// copy, and what it hands back besides the grid (the mesh identifiers, and for the GL load
+// the texture names it generated).
+struct WorldLoad {
+    WorldLoad(WorldSource& files, MeshStore& meshes, std::FILE* log)
+        : files(files), meshes(meshes), log(log)
+    {
+    }
+
+    WorldSource& files;
+    MeshStore& meshes;       // receives the four models
+    std::FILE* log;          // every line of the load
+    BandTextures textures;   // generated before the grid: cells copy them
+    MeshIds meshIds;         // filled by the load
+    Clock clock = std::time; // seeds the placement of people
+    LoadObservers observers;
+};
 
 // The GL-free steps of the load: measure, build, read heights, stitch, meshes, objects and
-// start cell, people, normals. Texture names must already be in the game state.
-TerrainGrid* buildWorld();
+// start cell, people, normals. Null when terrain.txt cannot be opened, is too large, or the
+// grid cannot be allocated. The caller owns the grid.
+TerrainGrid* buildWorld(WorldLoad& load);
 
-// Frees the grid with its cells, instances and people (tests and fuzz targets only; the
-// game keeps its world until the process ends).
-void releaseWorld(TerrainGrid* grid);
+// The whole load, in order: four texture names, the GL-free steps, the four textures into
+// those names (through one staging buffer), then the snow name set to 0 in load.textures
+// (cells keep the name they copied). Needs a current GL context.
+TerrainGrid* loadWorld(WorldLoad& load);

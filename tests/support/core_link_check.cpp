@@ -3,9 +3,9 @@
 #include "models/model_instance.h"
 #include "models/person.h"
 
-ModelInstance::ModelInstance(int, int) {}
+ModelInstance::ModelInstance(const MeshStore&, int, int, std::FILE*) {}
 void ModelInstance::draw(bool, bool) {}
-Person::Person(int, int) {}
+Person::Person(const MeshStore&, int, int, std::FILE*) {}
 void Person::draw(bool, bool, float&, float&) {}
 
 int main()

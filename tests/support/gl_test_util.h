@@ -104,29 +104,28 @@ class GlTest : public ::testing::Test {
 
     void TearDown() override
     {
-        releaseWorld(game.grid);
-        releaseMeshes();
-        game = GameState();
+        delete game.grid;
+        game = GameState(); // frees the meshes
         resetGlState();
     }
 };
 
+// Swallows the diagnostic lines of a step whose lines a test does not look at.
+inline std::FILE* quietLog()
+{
+    static LogStream quiet;
+    return quiet.get();
+}
+
 // A grid of levels given as digit rows ("0123" is one row of four cells, heights level x 5),
 // stitched and with normals, as the world load leaves it; `place` runs between the stitching
-// and the normals, where the world load places its objects.
-inline TerrainGrid* makeGrid(const std::vector<std::string>& levels,
-                             const std::function<void(TerrainGrid&)>& place = nullptr)
+// and the normals, where the world load places its objects. The caller owns it.
+inline TerrainGrid* makeLoadedGrid(const std::vector<std::string>& levels,
+                                   const std::function<void(TerrainGrid&)>& place = nullptr)
 {
-    const int rows = static_cast<int>(levels.size());
-    const int cols = rows ? static_cast<int>(levels[0].size()) : 0;
-    TerrainGrid* grid = new TerrainGrid(rows, cols);
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) grid->setCellHeight(r, c, levels[r][c] - '0');
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) grid->stitchCell(r, c);
+    TerrainGrid* grid = makeGrid(levels).release();
     if (place) place(*grid);
-    CapturedStdout quiet; // the vertex normals report every south neighbour
-    grid->computeNormals();
+    grid->computeNormals(quietLog());
     return grid;
 }
 
@@ -152,23 +151,20 @@ inline Mesh* addMesh(int16_t id, const std::vector<FaceData>& faces, const float
     }
     mesh->faceCount = static_cast<int16_t>(mesh->faces.size());
     mesh->id = id;
-    mesh->next = meshList;
-    meshList = mesh;
+    game.meshes.adopt(mesh);
     return mesh;
 }
 
-// A new instance of mesh `id`, its lookup lines kept off the test output.
+// A new instance of mesh `id` of the game state's store, its lookup lines kept quiet.
 inline ModelInstance* newInstance(int id, int passable)
 {
-    CapturedStdout quiet;
-    return new ModelInstance(id, passable);
+    return new ModelInstance(game.meshes, id, passable, quietLog());
 }
 
 // Puts a new person of mesh `id` into the grid's slot at (x, y, z).
 inline Person* addPerson(TerrainGrid& grid, int slot, int id, float x, float y, float z)
 {
-    CapturedStdout quiet;
-    Person* person = new Person(id, 1);
+    Person* person = new Person(game.meshes, id, 1, quietLog());
     person->position[0] = x;
     person->position[1] = y;
     person->position[2] = z;

@@ -1,35 +1,41 @@
-// Temporary working directories and standard output capture for the tests.
+// Worlds and streams in memory, shared test grids, and standard output capture.
 #include "tests/support/test_support.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
-TempWorkDir::TempWorkDir()
+InputBytes::InputBytes(std::string content) : bytes(std::move(content))
 {
-    previous = std::filesystem::current_path().string();
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantora-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    dir = pattern;
-    std::filesystem::current_path(dir);
+    // A stream over no bytes at all still needs a buffer to point at.
+    stream = bytes.empty() ? fmemopen(const_cast<char*>(""), 0, "r")
+                           : fmemopen(bytes.data(), bytes.size(), "r");
+    if (!stream) throw std::runtime_error("fmemopen failed");
 }
 
-TempWorkDir::~TempWorkDir()
+InputBytes::~InputBytes()
 {
-    std::error_code ignored;
-    std::filesystem::current_path(previous, ignored);
-    std::filesystem::remove_all(dir, ignored);
+    std::fclose(stream);
 }
 
-void TempWorkDir::write(const std::string& name, const std::string& bytes) const
+LogStream::LogStream() : stream(open_memstream(&buffer, &size))
 {
-    std::ofstream out(dir + "/" + name, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!stream) throw std::runtime_error("open_memstream failed");
+}
+
+LogStream::~LogStream()
+{
+    std::fclose(stream);
+    std::free(buffer);
+}
+
+std::string LogStream::text()
+{
+    std::fflush(stream);
+    return std::string(buffer, size);
 }
 
 CapturedStdout::CapturedStdout()
@@ -65,6 +71,36 @@ std::string CapturedStdout::text()
 {
     stop();
     return captured;
+}
+
+BandTextures testTextures()
+{
+    return BandTextures{11, 12, 13, 14};
+}
+
+std::unique_ptr<TerrainGrid> makeGrid(const std::vector<std::string>& rows, bool stitch)
+{
+    const int rowCount = static_cast<int>(rows.size());
+    const int colCount = rows.empty() ? 0 : static_cast<int>(rows[0].size());
+    auto grid = std::make_unique<TerrainGrid>(rowCount, colCount, testTextures());
+    for (int r = 0; r < rowCount; ++r)
+        for (int c = 0; c < colCount; ++c) grid->setCellHeight(r, c, rows[r][c] - '0');
+    if (stitch)
+        for (int r = 0; r < rowCount; ++r)
+            for (int c = 0; c < colCount; ++c) grid->stitchCell(r, c);
+    return grid;
+}
+
+std::unique_ptr<TerrainGrid> makeGrid(std::initializer_list<std::string> rows, bool stitch)
+{
+    return makeGrid(std::vector<std::string>(rows), stitch);
+}
+
+std::time_t fixedClock(std::time_t* out)
+{
+    const std::time_t now = 1767225600;
+    if (out) *out = now;
+    return now;
 }
 
 std::string readFile(const std::string& path)

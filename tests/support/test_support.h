@@ -1,29 +1,49 @@
-// Test helpers: a fresh temporary working directory with small files written inline, and
-// capture of standard output as exact bytes.
+// Test helpers: worlds and streams in memory, the texture names and small grids every test
+// shares, and capture of standard output as exact bytes.
 #pragma once
 
+#include "terrain/grid.h"
+
+#include <cstdio>
+#include <ctime>
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <vector>
 
-// Makes a new temporary directory and makes it the working directory; on destruction
-// returns to the old one and removes the directory with everything in it.
-class TempWorkDir {
+// A stream over bytes in memory (fmemopen), for the readers; closed on destruction.
+class InputBytes {
   public:
-    TempWorkDir();
-    ~TempWorkDir();
-    TempWorkDir(const TempWorkDir&) = delete;
-    TempWorkDir& operator=(const TempWorkDir&) = delete;
-
-    // Writes the bytes exactly as given (no newline added) to a file in the directory.
-    void write(const std::string& name, const std::string& bytes) const;
-    const std::string& path() const { return dir; }
+    explicit InputBytes(std::string bytes);
+    ~InputBytes();
+    InputBytes(const InputBytes&) = delete;
+    InputBytes& operator=(const InputBytes&) = delete;
+    std::FILE* get() const { return stream; }
 
   private:
-    std::string dir;
-    std::string previous;
+    std::string bytes;
+    std::FILE* stream;
+};
+
+// A stream that keeps every byte written to it (open_memstream), for the diagnostic lines.
+class LogStream {
+  public:
+    LogStream();
+    ~LogStream();
+    LogStream(const LogStream&) = delete;
+    LogStream& operator=(const LogStream&) = delete;
+    std::FILE* get() const { return stream; }
+    // Every byte written so far.
+    std::string text();
+
+  private:
+    std::FILE* stream;
+    char* buffer = nullptr;
+    size_t size = 0;
 };
 
 // Redirects standard output (the C stream and file descriptor 1) into a file until
-// `text()` or destruction; `text()` returns every byte printed in between.
+// `text()` or destruction; for the shell's own lines, which go to standard output.
 class CapturedStdout {
   public:
     CapturedStdout();
@@ -41,6 +61,17 @@ class CapturedStdout {
     std::string captured;
     bool active = false;
 };
+
+// The band texture names of every test grid: water 11, grass 12, dirt 13, snow 14.
+BandTextures testTextures();
+
+// A grid with one digit (the level, as terrain.txt gives it) per cell, one string per row;
+// stitched as the world load stitches unless `stitch` is false.
+std::unique_ptr<TerrainGrid> makeGrid(std::initializer_list<std::string> rows, bool stitch = true);
+std::unique_ptr<TerrainGrid> makeGrid(const std::vector<std::string>& rows, bool stitch = true);
+
+// A clock stopped at one second, for placing the people: 1767225600 (2026-01-01 00:00 UTC).
+std::time_t fixedClock(std::time_t* out);
 
 // Reads a whole file; empty when it cannot be opened.
 std::string readFile(const std::string& path);

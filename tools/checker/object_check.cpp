@@ -91,8 +91,9 @@ void checkObjects(CheckRun& run)
     if (!world.loads) return;
     const long long rows = world.rows, cols = world.cols;
     world.objects.assign(static_cast<size_t>(rows * cols), CellObject::None);
-    ByteReader reader(run.path(objectFile).c_str());
-    if (!reader.isOpen()) {
+    std::FILE* file = std::fopen(run.path(objectFile).c_str(), "rb");
+    ByteReader reader(file);
+    if (!file) {
         setDefaultStart(world);
         run.add(objectFile, 0, 0, Severity::Warning, "missing file",
                 "cannot open the file: the world has no cubes, pyramids or trees, and " +

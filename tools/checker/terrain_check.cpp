@@ -16,8 +16,9 @@ const char* const terrainFile = "terrain.txt";
 // both saturating at INT_MAX. False when the file cannot be opened.
 bool measure(const std::string& path, long long& rows, long long& cols)
 {
-    ByteReader reader(path.c_str());
-    if (!reader.isOpen()) return false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    ByteReader reader(file);
     rows = 0;
     cols = 0;
     int c;
@@ -80,7 +81,8 @@ void checkTerrain(CheckRun& run)
         return;
     }
 
-    ByteReader reader(path.c_str());
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ByteReader reader(file);
     long long row = 0, col = 0, line = 1;
     long long offGridLine = 0, offGridColumn = 0, previousLength = 0;
     LineScan scan;
