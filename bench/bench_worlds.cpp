@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "terrain/grid.h"
 #include "terrain/world.h"
+#include "terrain/world_source.h"
 #include "tools/worldgen/worldgen.h"
 
 #include <GL/freeglut.h>
@@ -124,19 +125,28 @@ std::string currentDirectory()
     return std::filesystem::current_path(ec).string();
 }
 
+std::FILE* quietLog()
+{
+    static std::FILE* log = std::fopen("/dev/null", "w");
+    return log;
+}
+
 bool loadForFrames(BenchWorld& world)
 {
     static bool sceneSet = false;
-    inFolder(world.dir, [&] {
-        QuietStdout quiet;
-        if (!sceneSet) {
+    if (!sceneSet) {
+        inFolder(world.dir, [&] {
+            QuietStdout quiet;
             initScene();
-            world.grid = game.grid;
-            sceneSet = true;
-        } else {
-            world.grid = loadWorld();
-        }
-    });
+        });
+        world.grid = game.grid;
+        sceneSet = true;
+    } else {
+        // Its meshes join the game's store, which keeps them for the whole run.
+        FolderWorld files(world.dir);
+        WorldLoad load(files, game.meshes, quietLog());
+        world.grid = loadWorld(load);
+    }
     if (world.grid) {
         world.rows = world.grid->rows;
         world.cols = world.grid->cols;

@@ -3,6 +3,7 @@
 // window, the player in the middle, and the three drawing modes.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ class QuietStdout {
     int saved;
 };
 
+// A stream that swallows the load's lines.
+std::FILE* quietLog();
+
 // Makes `dir` the working directory; false when it cannot.
 bool changeDirectory(const std::string& dir);
 // The working directory, or empty when it cannot be read.
@@ -64,8 +68,9 @@ template <typename F> auto inFolder(const std::string& dir, F f) -> decltype(f()
     return f();
 }
 
-// Loads the world as start-up does (the first world through initScene, which also sets the
-// fixed lighting state; the others through loadWorld), quietly. False on a failed load.
+// Loads the world as start-up does (the first world through initScene in its folder, which
+// also sets the fixed lighting state; the others through loadWorld), quietly. False on a
+// failed load.
 bool loadForFrames(BenchWorld& world);
 
 // Makes the world the game's and puts the player in the middle of the map, 5 units above

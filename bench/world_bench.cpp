@@ -11,6 +11,7 @@
 #include "terrain/grid.h"
 #include "terrain/terrain_file.h"
 #include "terrain/world.h"
+#include "terrain/world_source.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -29,16 +30,6 @@ using bench::DrawMode;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Frees the meshes loaded after `keep` (the head of the store before a load).
-void releaseMeshesAfter(Mesh* keep)
-{
-    while (meshList && meshList != keep) {
-        Mesh* next = meshList->next;
-        delete meshList;
-        meshList = next;
-    }
-}
 
 double median(std::vector<double>& values)
 {
@@ -98,21 +89,19 @@ class FrameTimes {
 // snow texture's name: 12 KiB stay behind per load).
 void loadWorldBench(benchmark::State& state, const BenchWorld* world)
 {
+    FolderWorld files(world->dir);
     for (auto _ : state) {
-        Mesh* meshesBefore = meshList;
-        TerrainGrid* grid = bench::inFolder(world->dir, [] {
-            bench::QuietStdout quiet;
-            return loadWorld();
-        });
+        MeshStore meshes;
+        WorldLoad load(files, meshes, bench::quietLog());
+        TerrainGrid* grid = loadWorld(load);
         state.PauseTiming();
         if (!grid) {
             state.SkipWithError("the world did not load");
             break;
         }
-        const GLuint names[3] = {game.waterTexture, game.grassTexture, game.dirtTexture};
+        const GLuint names[3] = {load.textures.water, load.textures.grass, load.textures.dirt};
         glDeleteTextures(3, names);
-        releaseWorld(grid);
-        releaseMeshesAfter(meshesBefore);
+        delete grid;
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(world->rows) * world->cols);
@@ -239,11 +228,11 @@ std::vector<float> collisionPoints(const BenchWorld& world)
 
 void isBlockedBench(benchmark::State& state, const BenchWorld* world)
 {
-    game.grid = world->grid;
     const std::vector<float> points = collisionPoints(*world);
     size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(isBlocked(points[i], points[i + 1], points[i + 2]));
+        benchmark::DoNotOptimize(
+            isBlocked(*world->grid, points[i], points[i + 1], points[i + 2], bench::quietLog()));
         i = (i + 3) % points.size();
     }
     state.SetItemsProcessed(state.iterations());
@@ -256,14 +245,13 @@ TerrainGrid* heightGrid(const BenchWorld& world)
     static std::map<std::string, std::unique_ptr<TerrainGrid>> grids;
     std::unique_ptr<TerrainGrid>& grid = grids[world.name];
     if (!grid) {
-        grid = std::make_unique<TerrainGrid>(world.rows, world.cols);
-        bench::inFolder(world.dir, [&] {
-            bench::QuietStdout quiet;
-            readHeights(*grid);
-            for (int row = 0; row < world.rows; ++row)
-                for (int col = 0; col < world.cols; ++col) grid->stitchCell(row, col);
-            grid->computeNormals(); // prints a line per cell
-        });
+        grid = std::make_unique<TerrainGrid>(world.rows, world.cols, BandTextures{1, 2, 3, 4});
+        FolderWorld files(world.dir);
+        StreamCloser terrain(files.open(WorldFile::Terrain));
+        readHeights(terrain.get(), bench::quietLog(), *grid);
+        for (int row = 0; row < world.rows; ++row)
+            for (int col = 0; col < world.cols; ++col) grid->stitchCell(row, col);
+        grid->computeNormals(bench::quietLog());
     }
     return grid.get();
 }
@@ -273,7 +261,6 @@ template <typename F> void perCellBench(benchmark::State& state, const BenchWorl
 {
     TerrainGrid* grid = heightGrid(*world);
     int row = 0, col = 0;
-    bench::QuietStdout quiet; // the vertex normals print a line per cell
     for (auto _ : state) {
         f(*grid, row, col);
         if (++col == grid->cols) {
@@ -302,7 +289,7 @@ void faceNormalsBench(benchmark::State& state, const BenchWorld* world)
 void vertexNormalsBench(benchmark::State& state, const BenchWorld* world)
 {
     perCellBench(state, world, [](TerrainGrid& grid, int row, int col) {
-        grid.cells[row][col]->computeVertexNormals();
+        grid.cells[row][col]->computeVertexNormals(bench::quietLog());
         benchmark::ClobberMemory();
     });
 }

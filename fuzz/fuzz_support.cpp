@@ -1,13 +1,7 @@
-// The scratch working directory of the fuzz targets, quiet standard output and the check
-// that aborts.
+// The fuzz targets' input stream, silent log, fixed clock and the check that aborts.
 #include "fuzz/fuzz_support.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 void fuzzCheckFailed(const char* condition, const char* file, int line)
 {
@@ -15,85 +9,30 @@ void fuzzCheckFailed(const char* condition, const char* file, int line)
     std::abort();
 }
 
-void quietStdout()
+std::FILE* nullLog()
 {
-    if (!std::freopen("/dev/null", "w", stdout))
-        fuzzCheckFailed("freopen /dev/null", __FILE__, __LINE__);
+    static std::FILE* log = std::fopen("/dev/null", "w");
+    if (!log) fuzzCheckFailed("fopen /dev/null", __FILE__, __LINE__);
+    return log;
 }
 
-namespace {
-
-ScratchDir* scratch = nullptr;
-
-void fail(const char* what)
+std::time_t frozenClock(std::time_t* out)
 {
-    std::perror(what);
-    std::abort();
+    const std::time_t frozen = 1767225600;
+    if (out) *out = frozen;
+    return frozen;
 }
 
-} // namespace
-
-void removeScratchDir()
+InputStream::InputStream(const uint8_t* data, size_t size)
+    // Read mode never writes through the pointer; a stream over no bytes still needs one.
+    : stream(fmemopen(size ? const_cast<uint8_t*>(data)
+                           : const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>("")),
+                      size, "r"))
 {
-    if (!scratch) return;
-    if (DIR* dir = fdopendir(dup(scratch->dirFd))) {
-        while (dirent* entry = readdir(dir))
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                unlinkat(scratch->dirFd, entry->d_name, 0);
-        closedir(dir);
-    }
-    rmdir(scratch->path);
+    if (!stream) fuzzCheckFailed("fmemopen", __FILE__, __LINE__);
 }
 
-ScratchDir& ScratchDir::instance()
+InputStream::~InputStream()
 {
-    if (!scratch) {
-        scratch = new ScratchDir;
-        std::atexit(removeScratchDir);
-    }
-    return *scratch;
-}
-
-ScratchDir::ScratchDir()
-{
-    // Memory first: on ext4, truncating and rewriting a file starts its write-back at close,
-    // so on a disk every run would wait for the disk.
-    const char* base = std::getenv("TMPDIR");
-    if (access("/dev/shm", W_OK) == 0)
-        base = "/dev/shm";
-    else if (!base || !*base)
-        base = "/tmp";
-    std::snprintf(path, sizeof path, "%s/vantora-fuzz-XXXXXX", base);
-    if (!mkdtemp(path)) fail("mkdtemp");
-    dirFd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    homeFd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0 || homeFd < 0) fail("open");
-}
-
-void ScratchDir::write(const char* name, const uint8_t* data, size_t size)
-{
-    const int fd = openat(dirFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) fail("openat");
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n <= 0) fail("write");
-        done += static_cast<size_t>(n);
-    }
-    close(fd);
-}
-
-void ScratchDir::remove(const char* name)
-{
-    unlinkat(dirFd, name, 0);
-}
-
-ScratchDir::Visit::Visit()
-{
-    if (fchdir(instance().dirFd) != 0) fail("fchdir");
-}
-
-ScratchDir::Visit::~Visit()
-{
-    if (fchdir(instance().homeFd) != 0) fail("fchdir");
+    std::fclose(stream);
 }

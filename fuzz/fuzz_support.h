@@ -1,9 +1,11 @@
-// Shared pieces of the fuzz targets: one scratch working directory per process that the
-// readers find their files in, quiet standard output, and a check that aborts on failure.
+// Shared pieces of the fuzz targets: the input as a stream in memory, a stream that swallows
+// the readers' lines, a fixed clock, and a check that aborts on failure.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 
 // Aborts with the failed condition on standard error: libFuzzer records the input.
 #define FUZZ_CHECK(condition)                                                                      \
@@ -13,9 +15,13 @@
 
 [[noreturn]] void fuzzCheckFailed(const char* condition, const char* file, int line);
 
-// Sends standard output to /dev/null for the whole process: the readers print every line
-// they read, which would drown libFuzzer's own report.
-void quietStdout();
+// A stream for the readers' diagnostic lines that writes them nowhere: they would drown
+// libFuzzer's own report.
+std::FILE* nullLog();
+
+// A clock stopped at one second, so that every run of an input places the people on the
+// same cells and a saved input replays what it found.
+std::time_t frozenClock(std::time_t* out);
 
 // Grids above this many cells (64 x 64) are skipped by the targets. A larger valid map
 // finds nothing a smaller one does not, and costs: under the sanitizers and the coverage
@@ -23,33 +29,15 @@ void quietStdout();
 // 100,000 cells passed the one-second limit that marks a hang.
 constexpr long long fuzzCellCap = 4096;
 
-// A temporary directory made once per process (in /dev/shm, else $TMPDIR or /tmp) and
-// removed at exit. The readers open their files by name, so a run enters it, writes the
-// files and leaves it again; the caller's working directory (and so libFuzzer's relative
-// paths) stays as it was.
-class ScratchDir {
+// The fuzzer's bytes as a stream to read (fmemopen); closed on destruction.
+class InputStream {
   public:
-    // Makes the directory on first use.
-    static ScratchDir& instance();
-
-    // Writes the bytes as the whole content of the named file in the directory.
-    void write(const char* name, const uint8_t* data, size_t size);
-    // Removes the named file from the directory, if it exists.
-    void remove(const char* name);
-
-    // Makes the directory the working directory until the Visit ends.
-    class Visit {
-      public:
-        Visit();
-        ~Visit();
-        Visit(const Visit&) = delete;
-        Visit& operator=(const Visit&) = delete;
-    };
+    InputStream(const uint8_t* data, size_t size);
+    ~InputStream();
+    InputStream(const InputStream&) = delete;
+    InputStream& operator=(const InputStream&) = delete;
+    std::FILE* get() const { return stream; }
 
   private:
-    ScratchDir();
-    int dirFd = -1;
-    int homeFd = -1;
-    char path[4096] = {};
-    friend void removeScratchDir();
+    std::FILE* stream;
 };

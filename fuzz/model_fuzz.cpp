@@ -22,23 +22,15 @@ void checkFace(const MeshFace& face)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    quietStdout();
-    ScratchDir::instance();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ScratchDir::instance().write("model.txt", data, size);
-    ScratchDir::Visit visit;
     std::srand(1);
-
-    const int id = loadMesh("model.txt");
-    const Mesh* mesh = meshList;
+    MeshStore store;
+    InputStream in(data, size);
+    const int id = store.loadMesh(in.get(), nullLog());
+    const Mesh* mesh = store.newest();
     FUZZ_CHECK(mesh != nullptr && mesh->id == id);
-    FUZZ_CHECK(findMesh(id) == mesh);
+    FUZZ_CHECK(store.findMesh(id, nullLog()) == mesh);
     FUZZ_CHECK(mesh->faceCount == static_cast<int16_t>(mesh->faces.size()));
     // Every face kept cost four numbers and every corner three, each at least one byte.
     size_t corners = 0;
@@ -47,7 +39,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         corners += face.vertices.size();
     }
     FUZZ_CHECK(4 * mesh->faces.size() + 3 * corners <= size);
-    releaseMeshes();
-    FUZZ_CHECK(meshList == nullptr);
     return 0;
 }

@@ -1,12 +1,11 @@
 // Fuzz target: objects.txt read onto a small fixed stitched grid. Checks that instances and
 // cells agree, that only solid cells change shape or carry wall flags, the first row's
 // objects, and the start cell.
-#include "app/game_state.h"
 #include "fuzz/fuzz_support.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
+#include "models/object_map.h"
 #include "terrain/grid.h"
-#include "terrain/world.h"
 
 #include <cstring>
 #include <new>
@@ -20,18 +19,23 @@ constexpr int gridRows = 5, gridCols = 6;
 const char cubeModel[] = "1\n0.5 0.5 0.5\n3\n0 0 0\n1 0 0\n0 1 0\n";
 const char treeModel[] = "1\n0 1 0\n3\n0 0 0\n0 1 0\n0 0 1\n";
 
-struct Meshes {
-    int cube, pyramid, tree;
-};
+const BandTextures names{11, 12, 13, 14};
 
 // The meshes are read once and stay in the store for the whole process: every run uses
 // the same three, so the store does not grow.
-Meshes meshes;
+MeshStore meshes;
+MeshIds ids;
+
+int readModel(const char* text, size_t length)
+{
+    InputStream in(reinterpret_cast<const uint8_t*>(text), length);
+    return meshes.loadMesh(in.get(), nullLog());
+}
 
 // The grid as the load leaves it before the objects: the fixed heights, stitched.
 TerrainGrid* makeGrid()
 {
-    TerrainGrid* grid = new (std::nothrow) TerrainGrid(gridRows, gridCols);
+    TerrainGrid* grid = new (std::nothrow) TerrainGrid(gridRows, gridCols, names);
     FUZZ_CHECK(grid && grid->valid());
     for (int row = 0; row < gridRows; ++row)
         for (int col = 0; col < gridCols; ++col)
@@ -47,18 +51,6 @@ const TerrainGrid& reference()
 {
     static TerrainGrid* grid = makeGrid();
     return *grid;
-}
-
-void setGameState()
-{
-    game = GameState();
-    game.waterTexture = 11;
-    game.grassTexture = 12;
-    game.dirtTexture = 13;
-    game.snowTexture = 14;
-    game.cubeMeshId = meshes.cube;
-    game.pyramidMeshId = meshes.pyramid;
-    game.treeMeshId = meshes.tree;
 }
 
 bool sameGeometry(const TerrainCell& a, const TerrainCell& b)
@@ -84,7 +76,7 @@ void checkCell(const TerrainCell& cell, const TerrainCell& before)
         FUZZ_CHECK(flag == 0 || flag == 1);
         if (flag) FUZZ_CHECK(solid);
     }
-    FUZZ_CHECK(cell.texture == bandTexture(cell.vertices[SlotCentre].position[2]));
+    FUZZ_CHECK(cell.texture == bandTexture(names, cell.vertices[SlotCentre].position[2]));
 }
 
 int objectKind(uint8_t c)
@@ -104,27 +96,18 @@ int objectKind(uint8_t c)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    quietStdout();
-    ScratchDir& dir = ScratchDir::instance();
-    dir.write("cube.txt", reinterpret_cast<const uint8_t*>(cubeModel), sizeof cubeModel - 1);
-    dir.write("tree.txt", reinterpret_cast<const uint8_t*>(treeModel), sizeof treeModel - 1);
-    ScratchDir::Visit visit;
-    meshes.cube = loadMesh("cube.txt");
-    meshes.pyramid = loadMesh("cube.txt");
-    meshes.tree = loadMesh("tree.txt");
-    setGameState();
+    ids.cube = readModel(cubeModel, sizeof cubeModel - 1);
+    ids.pyramid = readModel(cubeModel, sizeof cubeModel - 1);
+    ids.tree = readModel(treeModel, sizeof treeModel - 1);
     reference();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ScratchDir::instance().write("objects.txt", data, size);
-    ScratchDir::Visit visit;
-    setGameState();
     TerrainGrid* grid = makeGrid();
-
-    const bool started = loadObjects(*grid);
+    InputStream in(data, size);
+    const bool started = loadObjects(*grid, in.get(), meshes, ids, nullLog());
 
     int placed = 0;
     for (const ModelInstance* m = grid->instances; m; m = m->next) ++placed;
@@ -157,6 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else {
         FUZZ_CHECK(grid->startX == -1 && grid->startY == -1 && grid->startZ == -1);
     }
-    releaseWorld(grid);
+    delete grid;
     return 0;
 }

@@ -1,7 +1,6 @@
 // Fuzz target: terrain.txt measured and read into a grid of the measured size.
 // Checks the size against the bytes, the first row's levels, and that every cell stays a
 // flat cell of a map level with its band's texture.
-#include "app/game_state.h"
 #include "fuzz/fuzz_support.h"
 #include "terrain/grid.h"
 #include "terrain/terrain_file.h"
@@ -14,14 +13,7 @@
 namespace {
 
 // The texture names the bands copy into their cells; any four distinct values serve.
-void setBandNames()
-{
-    game = GameState();
-    game.waterTexture = 11;
-    game.grassTexture = 12;
-    game.dirtTexture = 13;
-    game.snowTexture = 14;
-}
+const BandTextures names{11, 12, 13, 14};
 
 // Columns from the bytes themselves: the bytes in front of the first LF, a CR directly in
 // front of it being part of the line end.
@@ -39,34 +31,29 @@ void checkCell(const TerrainCell& cell)
     const int level = static_cast<int>(z / 5.0f);
     FUZZ_CHECK(level >= 0 && level <= 9 && z == level * 5.0f);
     for (const Vertex& v : cell.vertices) FUZZ_CHECK(v.position[2] == z);
-    FUZZ_CHECK(cell.texture == bandTexture(z));
+    FUZZ_CHECK(cell.texture == bandTexture(names, z));
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    quietStdout();
-    ScratchDir::instance();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ScratchDir::instance().write("terrain.txt", data, size);
-    ScratchDir::Visit visit;
-    setBandNames();
-
     int rows = -1, cols = -1;
-    FUZZ_CHECK(measureTerrain(rows, cols));
+    {
+        InputStream in(data, size);
+        FUZZ_CHECK(measureTerrain(in.get(), nullLog(), rows, cols));
+    }
     FUZZ_CHECK(rows == 1 + static_cast<long long>(std::count(data, data + size, '\n')));
     FUZZ_CHECK(cols == expectedCols(data, size));
     const long long cells = static_cast<long long>(rows) * cols;
     if (cells > maxTerrainCells || cells > fuzzCellCap) return 0;
 
-    TerrainGrid* grid = new (std::nothrow) TerrainGrid(rows, cols);
+    TerrainGrid* grid = new (std::nothrow) TerrainGrid(rows, cols, names);
     FUZZ_CHECK(grid && grid->valid());
-    readHeights(*grid);
+    {
+        InputStream in(data, size);
+        readHeights(in.get(), nullLog(), *grid);
+    }
     for (int row = 0; row < rows; ++row)
         for (int col = 0; col < cols; ++col) checkCell(*grid->cellAt(row, col));
     // The first line fills row 0 exactly, one character per column.

@@ -2,7 +2,6 @@
 // short fixed flight through it. The input is split at each "\n====\n" into terrain.txt,
 // objects.txt, the four models and the four raw textures, in that order; files the input
 // does not reach are missing. Checks the start, the people, the normals and the textures.
-#include "app/game_state.h"
 #include "fuzz/fuzz_support.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
@@ -12,58 +11,32 @@
 #include "terrain/terrain_file.h"
 #include "terrain/texture.h"
 #include "terrain/world.h"
+#include "terrain/world_source.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-
-// The people are placed after srand(time(nullptr)); a fixed clock makes every run of an
-// input place them on the same cells, so that a saved input replays what it found.
-extern "C" time_t time(time_t* out)
-{
-    const time_t frozen = 1767225600;
-    if (out) *out = frozen;
-    return frozen;
-}
+#include <string>
 
 namespace {
 
 const char separator[] = "\n====\n";
 constexpr size_t separatorLength = sizeof separator - 1;
 
-const char* const fileNames[] = {"terrain.txt", "objects.txt", "cube.txt",       "pyramid.txt",
-                                 "tree.txt",    "person.txt",  "water256_2.raw", "dirt.raw",
-                                 "grass.raw",   "snow.raw"};
-constexpr int fileCount = sizeof fileNames / sizeof fileNames[0];
-constexpr int firstTexture = 6;
+const BandTextures names{11, 12, 13, 14};
 
-// Writes the pieces of the input into the scratch directory and removes the files that no
-// piece reaches.
-void writeFiles(const uint8_t* data, size_t size)
+// The pieces of the input, in the load's file order; files that no piece reaches are missing.
+void splitFiles(const uint8_t* data, size_t size, MemoryWorld& world)
 {
-    ScratchDir& dir = ScratchDir::instance();
     const uint8_t* end = data + size;
     const uint8_t* piece = data;
-    for (int i = 0; i < fileCount; ++i) {
-        if (!piece) {
-            dir.remove(fileNames[i]);
-            continue;
-        }
+    for (int i = 0; i < worldFileCount && piece; ++i) {
         const uint8_t* next =
             static_cast<const uint8_t*>(memmem(piece, end - piece, separator, separatorLength));
-        dir.write(fileNames[i], piece, (next ? next : end) - piece);
+        world.set(static_cast<WorldFile>(i),
+                  std::string(reinterpret_cast<const char*>(piece), (next ? next : end) - piece));
         piece = next ? next + separatorLength : nullptr;
     }
-}
-
-void setGameState()
-{
-    game = GameState();
-    game.waterTexture = 11;
-    game.grassTexture = 12;
-    game.dirtTexture = 13;
-    game.snowTexture = 14;
 }
 
 bool isUnit(const float* n)
@@ -78,7 +51,7 @@ void checkWorld(const TerrainGrid& grid)
         for (int col = 0; col < grid.cols; ++col) {
             const TerrainCell& cell = *grid.cellAt(row, col);
             const float z = cell.vertices[SlotCentre].position[2];
-            FUZZ_CHECK(cell.texture == bandTexture(z));
+            FUZZ_CHECK(cell.texture == bandTexture(names, z));
             // Every triangle of a cell faces up, so every vertex normal does too.
             for (const Vertex& v : cell.vertices)
                 FUZZ_CHECK(isUnit(v.normal) && v.normal[2] > 0.0f);
@@ -111,56 +84,59 @@ void checkWorld(const TerrainGrid& grid)
 
 // What the keys do without GL: a fixed round of moves and turns from the start, with the
 // rescue after each move and the timer's re-placement once everyone is saved.
-void fly(TerrainGrid& grid)
+void fly(TerrainGrid& grid, const MeshStore& meshes, int personMeshId)
 {
-    game.grid = &grid;
-    game.playerX = static_cast<float>(grid.startX);
-    game.playerY = static_cast<float>(grid.startY);
-    game.playerZ = static_cast<float>(grid.startZ);
-    game.headingX = -1.0f;
+    PlayerPose pose{static_cast<float>(grid.startX),
+                    static_cast<float>(grid.startY),
+                    static_cast<float>(grid.startZ),
+                    -1.0f,
+                    0.0f,
+                    0.0f};
     const MoveKind moves[] = {Forward, Forward, Down,      Down,      Down,    TurnLeft, Forward,
                               Up,      Forward, TurnRight, TurnRight, Forward, Down,     Forward};
     for (int round = 0; round < 4; ++round) {
         for (MoveKind kind : moves) {
-            movePlayer(kind);
-            game.savedCount += grid.rescueNearby(game.playerX, game.playerY, game.playerZ);
-            if (grid.allPeopleSaved()) grid.placePeople();
+            movePlayer(pose, kind, &grid, nullLog());
+            grid.rescueNearby(pose.x, pose.y, pose.z);
+            if (grid.allPeopleSaved())
+                grid.placePeople(meshes, personMeshId, nullLog(), frozenClock);
         }
     }
-    game.grid = nullptr;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    quietStdout();
-    ScratchDir::instance();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    writeFiles(data, size);
-    ScratchDir::Visit visit;
-    setGameState();
+    MemoryWorld files;
+    splitFiles(data, size, files);
     std::srand(1);
 
     // Within the load's own limit a terrain can still ask for gigabytes; such inputs are
     // skipped before the grid is made. Above the limit the load refuses them itself.
     int rows = 0, cols = 0;
-    const bool measured = measureTerrain(rows, cols);
+    std::FILE* terrain = files.open(WorldFile::Terrain);
+    const bool measured = measureTerrain(terrain, nullLog(), rows, cols);
+    if (terrain) std::fclose(terrain);
     const long long cells = static_cast<long long>(rows) * cols;
     if (cells > fuzzCellCap && cells <= maxTerrainCells) return 0;
 
-    TerrainGrid* grid = buildWorld();
+    MeshStore meshes;
+    WorldLoad load(files, meshes, nullLog());
+    load.textures = names;
+    load.clock = frozenClock;
+    TerrainGrid* grid = buildWorld(load);
     FUZZ_CHECK((grid != nullptr) == (measured && cells <= fuzzCellCap));
     if (grid) {
         checkWorld(*grid);
-        for (int i = firstTexture; i < fileCount; ++i) readRawTexture(fileNames[i]);
-        fly(*grid);
+        TextureStaging staging = {};
+        for (WorldFile texture :
+             {WorldFile::Water, WorldFile::Dirt, WorldFile::Grass, WorldFile::Snow}) {
+            StreamCloser in(files.open(texture));
+            readRawTexture(in.get(), staging);
+        }
+        fly(*grid, meshes, load.meshIds.person);
     }
-    releaseWorld(grid);
-    releaseMeshes();
+    delete grid;
     return 0;
 }

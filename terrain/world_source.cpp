@@ -1,4 +1,5 @@
-// The world's file names, the game's by-name source and the in-memory source.
+// The world's file names and its sources: the game's working folder, a folder by path, and
+// bytes in memory.
 #include "terrain/world_source.h"
 
 namespace {
@@ -13,6 +14,13 @@ int indexOf(WorldFile file)
     return static_cast<int>(file);
 }
 
+// The maps are read byte by byte with CR LF folded by hand, the textures as raw bytes; only
+// the models go through formatted input in text mode.
+const char* openMode(WorldFile file)
+{
+    return file >= WorldFile::Cube && file <= WorldFile::Person ? "r" : "rb";
+}
+
 } // namespace
 
 const char* worldFileName(WorldFile file)
@@ -22,10 +30,12 @@ const char* worldFileName(WorldFile file)
 
 std::FILE* WorkingFolder::open(WorldFile file)
 {
-    // The maps are read byte by byte with CR LF folded by hand, the textures as raw bytes;
-    // only the models go through formatted input in text mode.
-    const bool model = file >= WorldFile::Cube && file <= WorldFile::Person;
-    return std::fopen(worldFileName(file), model ? "r" : "rb");
+    return std::fopen(worldFileName(file), openMode(file));
+}
+
+std::FILE* FolderWorld::open(WorldFile file)
+{
+    return std::fopen((folder + "/" + worldFileName(file)).c_str(), openMode(file));
 }
 
 void MemoryWorld::set(WorldFile file, std::string content)

@@ -27,6 +27,16 @@ class WorkingFolder final : public WorldSource {
     std::FILE* open(WorldFile file) override;
 };
 
+// The files of a world folder given by its path, opened the way the game opens its own.
+class FolderWorld final : public WorldSource {
+  public:
+    explicit FolderWorld(std::string folder) : folder(std::move(folder)) {}
+    std::FILE* open(WorldFile file) override;
+
+  private:
+    std::string folder;
+};
+
 // A world held in memory, file by file; a file never given cannot be opened.
 class MemoryWorld final : public WorldSource {
   public:
