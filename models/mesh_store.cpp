@@ -12,18 +12,14 @@ namespace {
 // Tells nothing: the game's reading, which the compiler keeps free of any observer call.
 struct Unobserved {
     static constexpr bool wantsPlaces = false;
-    void number(ModelNumber, int, int, long long, long long, bool) {}
+    void number(const ModelNumberRead&) {}
 };
 
 // Tells an observer, with the stream offsets around each conversion.
 struct Observed {
     static constexpr bool wantsPlaces = true;
     ModelObserver& observer;
-    void number(ModelNumber what, int face, int corner, long long before, long long after,
-                bool converted)
-    {
-        observer.number(what, face, corner, before, after, converted);
-    }
+    void number(const ModelNumberRead& read) { observer.number(read); }
 };
 
 // One number read with formatted input, which skips the white space in front of it.
@@ -35,7 +31,8 @@ bool readNumber(std::FILE* in, const char* conversion, T& value, Observer& seen,
     if constexpr (Observer::wantsPlaces) before = std::ftell(in);
     const bool converted = std::fscanf(in, conversion, &value) == 1;
     if constexpr (Observer::wantsPlaces)
-        seen.number(what, face, corner, before, std::ftell(in), converted);
+        seen.number({what, face, corner, before, std::ftell(in), converted,
+                     converted ? static_cast<double>(value) : 0.0});
     return converted;
 }
 

@@ -21,20 +21,26 @@ struct Mesh {
     Mesh* next = nullptr; // the next older mesh
 };
 
-// Where the model reader stands: which number it reads next.
+// Which number the model reader reads.
 enum class ModelNumber { FaceCount, Red, Green, Blue, CornerCount, X, Y, Z };
+
+// One number the model reader tried to read.
+struct ModelNumberRead {
+    ModelNumber what;
+    int face;         // from 0; -1 for the face count
+    int corner;       // from 0; -1 for the face count and a face's colour and corner count
+    long long before; // stream offsets around the conversion (white space in front included)
+    long long after;
+    bool converted; // false when the bytes there are no such number or the file ended: the end
+    double value;   // what it read, when converted
+};
 
 // What the model reader does with each number, for a tool that tells a model's author where
 // a number stands. The game reads without one.
 class ModelObserver {
   public:
     virtual ~ModelObserver() = default;
-    // One conversion of the number `what` of face `face` (from 0; -1 for the face count) and
-    // corner `corner` (from 0; -1 for a face's colour and corner count), which read the bytes
-    // from offset `before` (white space in front included) to `after`. `converted` is false
-    // when the bytes there are not such a number, or the file ended: reading then stops.
-    virtual void number(ModelNumber what, int face, int corner, long long before, long long after,
-                        bool converted) = 0;
+    virtual void number(const ModelNumberRead& read) = 0;
 };
 
 // The meshes of a world, newest first. It owns them and frees them when it goes.

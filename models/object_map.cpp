@@ -12,9 +12,20 @@ namespace {
 
 // Tells nothing: the game's reading, which the compiler keeps free of any observer call.
 struct Unobserved {
+    static constexpr bool readsToTheEnd = false;
     void byte(long long, int, int, int, ObjectByte) {}
-    void lineEnd(long long) {}
-    void stopped(long long) {}
+    void unread(long long, int) {}
+};
+
+// Tells an observer, and goes on to the end of the file once reading stops.
+struct Observed {
+    static constexpr bool readsToTheEnd = true;
+    ObjectMapObserver& observer;
+    void byte(long long offset, int c, int row, int col, ObjectByte what)
+    {
+        observer.byte(offset, c, row, col, what);
+    }
+    void unread(long long offset, int c) { observer.unread(offset, c); }
 };
 
 // Makes an instance and places it; a failed allocation still places the solid shape.
@@ -33,11 +44,11 @@ bool readObjects(ByteReader& reader, TerrainGrid& grid, const MeshStore& meshes,
     int row = 0, col = 0, c;
     while ((c = reader.get()) != EOF) {
         if (row >= grid.rows) {
-            seen.stopped(reader.offset());
-            break;
+            if (!Observer::readsToTheEnd) break;
+            seen.unread(reader.offset(), c);
+            continue;
         }
         if (c == '\n') {
-            seen.lineEnd(reader.offset());
             col = 0;
             ++row;
             continue;
@@ -48,26 +59,12 @@ bool readObjects(ByteReader& reader, TerrainGrid& grid, const MeshStore& meshes,
             ++row;
             continue;
         }
-        ObjectByte what = ObjectByte::Empty;
-        switch (c) {
-        case 'A':
-        case 'a':
-            what = ObjectByte::Pyramid;
-            placeNew(grid, meshes, ids.pyramid, 0, row, col, log);
-            break;
-        case 'C':
-        case 'c':
-            what = ObjectByte::Cube;
-            placeNew(grid, meshes, ids.cube, 0, row, col, log);
-            break;
-        case 'T':
-        case 't':
-            what = ObjectByte::Tree;
-            placeNew(grid, meshes, ids.tree, 1, row, col, log);
-            break;
-        case 'X':
-        case 'x':
-            what = ObjectByte::Start;
+        const ObjectByte what = objectFor(c);
+        switch (what) {
+        case ObjectByte::Pyramid: placeNew(grid, meshes, ids.pyramid, 0, row, col, log); break;
+        case ObjectByte::Cube: placeNew(grid, meshes, ids.cube, 0, row, col, log); break;
+        case ObjectByte::Tree: placeNew(grid, meshes, ids.tree, 1, row, col, log); break;
+        case ObjectByte::Start:
             grid.setStartCell(row, col);
             startFound = true;
             break;
@@ -81,6 +78,21 @@ bool readObjects(ByteReader& reader, TerrainGrid& grid, const MeshStore& meshes,
 
 } // namespace
 
+ObjectByte objectFor(int c)
+{
+    switch (c) {
+    case 'A':
+    case 'a': return ObjectByte::Pyramid;
+    case 'C':
+    case 'c': return ObjectByte::Cube;
+    case 'T':
+    case 't': return ObjectByte::Tree;
+    case 'X':
+    case 'x': return ObjectByte::Start;
+    default: return ObjectByte::Empty;
+    }
+}
+
 bool loadObjects(TerrainGrid& grid, std::FILE* in, const MeshStore& meshes, const MeshIds& ids,
                  std::FILE* log, ObjectMapObserver* observer)
 {
@@ -90,7 +102,10 @@ bool loadObjects(TerrainGrid& grid, std::FILE* in, const MeshStore& meshes, cons
     }
     std::fputs("\n\nloading", log);
     ByteReader reader(in);
-    if (observer) return readObjects(reader, grid, meshes, ids, log, *observer);
+    if (observer) {
+        Observed seen{*observer};
+        return readObjects(reader, grid, meshes, ids, log, seen);
+    }
     Unobserved nobody;
     return readObjects(reader, grid, meshes, ids, log, nobody);
 }

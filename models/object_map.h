@@ -12,21 +12,23 @@ struct MeshIds {
     int cube = 0, pyramid = 0, tree = 0, person = 0;
 };
 
-// What one byte of the object map did.
+// What one byte of the object map does.
 enum class ObjectByte { Empty, Pyramid, Cube, Tree, Start, Dropped };
 
+// What a byte of the map places: a pyramid, cube or tree, the start, or nothing (Empty).
+ObjectByte objectFor(int c);
+
 // What the object map reader does with each byte, for a tool that tells a map author where a
-// letter lands. The game reads without one.
+// letter lands. The game reads without one and stops at the first byte it reads once the
+// rows are used up; with one, reading goes on, telling every byte from there on as unread.
 class ObjectMapObserver {
   public:
     virtual ~ObjectMapObserver() = default;
     // The byte at `offset` (from the start of the file) did `what` at the cell (row, col);
     // a dropped byte ran past the last column and moved on to the next row without a cell.
     virtual void byte(long long offset, int c, int row, int col, ObjectByte what) = 0;
-    // The line end at `offset` (an LF, or the CR of a CR LF pair) moved on to the next row.
-    virtual void lineEnd(long long offset) = 0;
-    // The byte at `offset` was read once the rows were used up: reading stops there.
-    virtual void stopped(long long offset) = 0;
+    // The byte at `offset` (a line end too) comes after reading stopped: nothing of it is used.
+    virtual void unread(long long offset, int c) = 0;
 };
 
 // Reads the object map onto the grid: instances of the meshes `ids` names in `meshes`,

@@ -13,25 +13,35 @@ void countUp(long long& counter)
     if (counter < INT_MAX) ++counter;
 }
 
-// Tells nothing: the game's reading, which the compiler keeps free of any observer call.
+// Tells nothing: the game's reading, which the compiler keeps free of any observer call,
+// and which stops as soon as the rows are used up.
 struct Unobserved {
+    static constexpr bool readsToTheEnd = false;
     void cell(long long, int, int, int) {}
-    void lineEnd(long long) {}
+    void lineEnd(long long, int) {}
+};
+
+// Tells an observer, reading on to the end of the file.
+struct Observed {
+    static constexpr bool readsToTheEnd = true;
+    HeightsObserver& observer;
+    void cell(long long offset, int c, int row, int col) { observer.cell(offset, c, row, col); }
+    void lineEnd(long long offset, int nextRow) { observer.lineEnd(offset, nextRow); }
 };
 
 template <typename Observer> void readLevels(ByteReader& reader, TerrainGrid& grid, Observer& seen)
 {
     int row = 0, col = 0, c;
-    while (row < grid.rows && (c = reader.get()) != EOF) {
+    while ((Observer::readsToTheEnd || row < grid.rows) && (c = reader.get()) != EOF) {
         if (c == '\n') {
-            seen.lineEnd(reader.offset());
             col = 0;
-            ++row;
+            if (row < INT_MAX) ++row;
+            seen.lineEnd(reader.offset(), row);
             continue;
         }
         if (col >= grid.cols) {
             col = 0;
-            ++row;
+            if (row < INT_MAX) ++row;
         }
         const int level = (c >= '0' && c <= '9') ? c - '0' : 0;
         grid.setCellHeight(row, col, level);
@@ -72,7 +82,8 @@ void readHeights(std::FILE* in, std::FILE* log, TerrainGrid& grid, HeightsObserv
     std::fputs("loading", log);
     ByteReader reader(in);
     if (observer) {
-        readLevels(reader, grid, *observer);
+        Observed seen{*observer};
+        readLevels(reader, grid, seen);
     } else {
         Unobserved nobody;
         readLevels(reader, grid, nobody);

@@ -7,15 +7,16 @@
 class TerrainGrid;
 
 // What the height reader does with each byte, for a tool that tells a map author where a
-// character lands. The game reads without one.
+// character lands. The game reads without one and stops once the rows are used up; with one,
+// reading goes on to the end of the file, so that every byte is told where it would land.
 class HeightsObserver {
   public:
     virtual ~HeightsObserver() = default;
     // The byte at `offset` (from the start of the file) went to the cell (row, col); a row at
     // or past the grid's last sets nothing.
     virtual void cell(long long offset, int c, int row, int col) = 0;
-    // The line end at `offset` (an LF, or the CR of a CR LF pair) moved on to the next row.
-    virtual void lineEnd(long long offset) = 0;
+    // The line end at `offset` (an LF, or the CR of a CR LF pair) moved on to `nextRow`.
+    virtual void lineEnd(long long offset, int nextRow) = 0;
 };
 
 // Counts the grid size: columns = characters of the first line, rows = newlines + 1

@@ -9,22 +9,31 @@
 
 #include <new>
 
+const WorldFile textureLoadOrder[4] = {WorldFile::Water, WorldFile::Dirt, WorldFile::Grass,
+                                       WorldFile::Snow};
+
 TerrainGrid* buildWorld(WorldLoad& load)
 {
-    int rows = 0, cols = 0;
+    int& rows = load.rows;
+    int& cols = load.cols;
     {
         StreamCloser terrain(load.files.open(WorldFile::Terrain));
-        if (!measureTerrain(terrain.get(), load.log, rows, cols)) return nullptr;
+        if (!measureTerrain(terrain.get(), load.log, rows, cols)) {
+            load.result = LoadResult::NoTerrain;
+            return nullptr;
+        }
     }
     // A map of empty lines has no cells but still one row table entry per line: it is
     // bounded by the same number.
     if (static_cast<long long>(rows) * cols > maxTerrainCells || rows > maxTerrainCells) {
         std::fprintf(load.log, "terrain too large: %d x %d cells\n", rows, cols);
+        load.result = LoadResult::TooLarge;
         return nullptr;
     }
     TerrainGrid* grid = new (std::nothrow) TerrainGrid(rows, cols, load.textures);
     if (!grid || !grid->valid()) {
         delete grid;
+        load.result = LoadResult::OutOfMemory;
         return nullptr;
     }
     {

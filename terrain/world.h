@@ -11,9 +11,16 @@
 class MeshStore;
 class ModelObserver;
 class WorldSource;
+enum class WorldFile;
 
 // Largest terrain accepted, in cells (2048 x 2048); a larger map is refused unallocated.
 constexpr long long maxTerrainCells = 4194304;
+
+// The raw textures in the order the load reads them into its one staging buffer.
+extern const WorldFile textureLoadOrder[4];
+
+// How a load ended.
+enum class LoadResult { Loaded, NoTerrain, TooLarge, OutOfMemory };
 
 // Tools that tell a map author where things land watch the readers; the game watches none.
 struct LoadObservers {
@@ -38,11 +45,13 @@ struct WorldLoad {
     MeshIds meshIds;         // filled by the load
     Clock clock = std::time; // seeds the placement of people
     LoadObservers observers;
+    LoadResult result = LoadResult::Loaded; // filled by the load
+    int rows = 0, cols = 0;                 // the size measured, once terrain.txt opened
 };
 
 // The GL-free steps of the load: measure, build, read heights, stitch, meshes, objects and
 // start cell, people, normals. Null when terrain.txt cannot be opened, is too large, or the
-// grid cannot be allocated. The caller owns the grid.
+// grid cannot be allocated (`result` says which). The caller owns the grid.
 TerrainGrid* buildWorld(WorldLoad& load);
 
 // The whole load, in order: four texture names, the GL-free steps, the four textures into

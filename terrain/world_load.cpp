@@ -5,6 +5,21 @@
 
 #include <GL/gl.h>
 
+namespace {
+
+// The name a raw texture file is loaded into: the name of its band.
+unsigned int bandTextureOf(const BandTextures& names, WorldFile file)
+{
+    switch (file) {
+    case WorldFile::Water: return names.water;
+    case WorldFile::Dirt: return names.dirt;
+    case WorldFile::Grass: return names.grass;
+    default: return names.snow;
+    }
+}
+
+} // namespace
+
 TerrainGrid* loadWorld(WorldLoad& load)
 {
     // The names exist before any cell does: every height change copies its band's name.
@@ -19,16 +34,10 @@ TerrainGrid* loadWorld(WorldLoad& load)
     // it left there.
     static_assert(sizeof(TextureStaging) == textureBytes, "one RGB image of 64 x 64 texels");
     TextureStaging staging = {};
-    const struct {
-        WorldFile file;
-        unsigned int name;
-    } textures[4] = {{WorldFile::Water, load.textures.water},
-                     {WorldFile::Dirt, load.textures.dirt},
-                     {WorldFile::Grass, load.textures.grass},
-                     {WorldFile::Snow, load.textures.snow}};
-    for (const auto& texture : textures) {
-        StreamCloser in(load.files.open(texture.file));
-        loadRawTexture(in.get(), worldFileName(texture.file), texture.name, staging, load.log);
+    for (WorldFile file : textureLoadOrder) {
+        StreamCloser in(load.files.open(file));
+        loadRawTexture(in.get(), worldFileName(file), bandTextureOf(load.textures, file), staging,
+                       load.log);
     }
     // Cells keep the snow name they copied; no band is chosen after this.
     load.textures.snow = 0;
