@@ -113,8 +113,8 @@ constexpr int shownPerKind = 10;
 // Prints the findings (at most shownPerKind of a kind per file unless `all`) and the summary.
 void printReport(std::FILE* out, const std::string& folder, const WorldReport& report, bool all);
 
-// The whole program: arguments, checks, output. Returns the exit status: 0 clean or notes
-// only, 1 errors or warnings, 2 bad arguments.
+// The whole program (cli.cpp): options, checks, output. Returns the exit status: 0 clean or
+// notes only, 1 errors or warnings, 2 bad arguments. Callable again in the same process.
 int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace checker

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -105,17 +106,20 @@ struct Options {
     std::string assetsDir; // empty: defaultAssetsDir()
     std::string embedDir;  // empty: no embedding
     double peopleAway = 0; // units around the middle kept free of places for people
-    bool help = false;
+    bool help = false;     // print the usage and nothing else
+    bool version = false;  // print the version and nothing else
 };
 
-// Parses argv[1..]. False with `error` set on a bad or missing argument.
-bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+// Parses argv[1..] with getopt_long. False with `error` set, the line that says what is
+// wrong, on a bad or missing argument.
+bool parseOptions(int argc, char** argv, Options& options, std::string& error);
 
-// The usage text printed by --help and after a bad command line.
+// The usage text printed by --help.
 std::string usageText();
 
 // The whole program: parse, generate, embed, write. Returns the exit status (0 success,
-// 1 failure to generate or write, 2 bad command line); messages go to stdout and stderr.
-int runWorldgen(int argc, const char* const* argv);
+// 1 failure to generate or write, 2 bad command line); the summary line goes to `out`,
+// messages to `err`.
+int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace worldgen
