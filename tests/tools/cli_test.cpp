@@ -81,7 +81,7 @@ void copyBundledWorld()
 // The options of each program, with the order of words its usage lists them in.
 const char* const checkerOptions[] = {"-a, --all", "-h, --help", "--version"};
 const char* const worldgenOptions[] = {"--assets DIR", "--embed DIR", "--people-away U",
-                                       "-h, --help", "--version"};
+                                       "--force",      "-h, --help",  "--version"};
 
 } // namespace
 
@@ -155,6 +155,7 @@ TEST(CommandLine, BadArgumentsGetOneLineAndThePointerToHelp)
         {false, {"30", "30", "1", "out", "--embed"}, "option '--embed' needs a value"},
         {false, {"30", "30", "1", "out", "--assets="}, "option '--assets' needs a value"},
         {false, {"30", "30", "1", "out", "--embed", ""}, "option '--embed' needs a value"},
+        {false, {"30", "30", "1", "out", "--force=yes"}, "option '--force' takes no value"},
         {false,
          {"30", "30", "1", "out", "--people-away", "-3"},
          "--people-away needs a number of units, not '-3'"},
@@ -201,7 +202,7 @@ TEST(CommandLine, EachRunReadsItsArgumentsFromTheFirst)
     TempWorkDir dir;
     EXPECT_EQ(2, check({"-a", "-a", "-a", "-a", "nowhere"}).status);
     EXPECT_EQ(0u, check({"--version"}).out.find("vantora-check "));
-    EXPECT_EQ(2, generate({"30", "30", "1", "out", "--assets", "a", "--bad"}).status);
+    EXPECT_EQ(2, generate({"30", "30", "1", "out", "--force", "--bad"}).status);
     EXPECT_EQ(0u, generate({"--version"}).out.find("vantora-worldgen "));
 }
 
@@ -219,7 +220,7 @@ TEST(WorldgenCommandLine, ValuesAttachedOrApartAndOptionsAnywhere)
     };
     worldgen::Options options;
     ASSERT_TRUE(parse({"--people-away=12.5", "2048", "--embed", "in", "8", "--assets=a b",
-                       "18446744073709551615", "dir"},
+                       "18446744073709551615", "--force", "dir"},
                       options));
     EXPECT_EQ(2048, options.rows);
     EXPECT_EQ(8, options.cols);
@@ -228,6 +229,7 @@ TEST(WorldgenCommandLine, ValuesAttachedOrApartAndOptionsAnywhere)
     EXPECT_EQ(12.5, options.peopleAway);
     EXPECT_EQ("in", options.embedDir);
     EXPECT_EQ("a b", options.assetsDir);
+    EXPECT_TRUE(options.force);
 
     // After "--" a folder's name may start with a dash.
     worldgen::Options plain;
@@ -238,6 +240,7 @@ TEST(WorldgenCommandLine, ValuesAttachedOrApartAndOptionsAnywhere)
     EXPECT_EQ("-odd", plain.outDir);
     EXPECT_EQ(7.0, plain.peopleAway);
     EXPECT_EQ("", plain.assetsDir);
+    EXPECT_FALSE(plain.force);
 }
 
 TEST(CheckerCommandLine, AllListsEveryFindingWhereverItStands)

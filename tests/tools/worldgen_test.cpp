@@ -1,5 +1,5 @@
-// Tests of the world generator: the files it writes, what the maps hold, embedding a small
-// world in a large one, and that the game loads what it writes.
+// Tests of the world generator: the files it writes and the worlds it keeps, what the maps
+// hold, embedding a small world in a large one, its summary, and that the game loads it.
 #include "app/game_state.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -334,6 +335,143 @@ TEST(WorldgenCommandLine, FailsWhenTooFewPlacesForPeopleRemain)
     TempWorkDir dir;
     EXPECT_EQ(1, run({"8", "8", "1", "out", "--people-away", "1000"}));
     EXPECT_FALSE(std::filesystem::exists("out/terrain.txt"));
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Everything under `folder`: each file's bytes, each link's target, each folder.
+std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = entry.path().string();
+        if (entry.is_symlink()) {
+            entries[name] = "link to " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_directory()) {
+            entries[name] = "folder";
+        } else {
+            entries[name] = readFile(name);
+        }
+    }
+    return entries;
+}
+
+// The world's ten files in the order the refusal names them.
+const char* const worldFiles[] = {"terrain.txt", "objects.txt", "cube.txt",       "pyramid.txt",
+                                  "tree.txt",    "person.txt",  "water256_2.raw", "dirt.raw",
+                                  "grass.raw",   "snow.raw"};
+
+std::string refusal(const std::string& folder, const std::string& files)
+{
+    return "vantora-worldgen: " + folder + ": already holds " + files +
+           "; nothing written (use --force to overwrite)\n";
+}
+
+} // namespace
+
+TEST(WorldgenKeeps, RefusesAFolderHoldingAnyOneOfTheWorldsFiles)
+{
+    TempWorkDir dir;
+    for (const char* name : worldFiles) {
+        SCOPED_TRACE(name);
+        fs::create_directory("mine");
+        dir.write("mine/" + std::string(name), "made by hand");
+        dir.write("mine/notes.txt", "mine too");
+        const auto before = snapshot("mine");
+        const WorldgenRun refused = generate({"20", "20", "1", "mine"});
+        EXPECT_EQ(1, refused.status);
+        EXPECT_EQ("", refused.out);
+        EXPECT_EQ(refusal("mine", name), refused.err);
+        EXPECT_EQ(before, snapshot("mine"));
+        fs::remove_all("mine");
+    }
+    // A link by one of those names counts even when it leads nowhere: writing through it
+    // would create or replace the file it names.
+    fs::create_directory("linked");
+    fs::create_symlink("../kept.txt", "linked/objects.txt");
+    EXPECT_EQ(refusal("linked", "objects.txt"), generate({"20", "20", "1", "linked"}).err);
+    EXPECT_FALSE(fs::exists(fs::symlink_status("kept.txt")));
+    EXPECT_FALSE(fs::exists("linked/terrain.txt"));
+}
+
+TEST(WorldgenKeeps, LeavesAHandMadeWorldAsItIs)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"20", "20", "1", "w"}));
+    std::string terrain = readFile("w/terrain.txt");
+    terrain[0] = terrain[0] == '9' ? '8' : '9';
+    dir.write("w/terrain.txt", terrain);
+    const auto before = snapshot("w");
+    // The mistakes most likely to hit it: the same command again, another size, embedding
+    // the folder into itself, taking the models and textures from it.
+    const std::vector<std::vector<std::string>> commands = {
+        {"20", "20", "1", "w"},
+        {"40", "30", "2", "w"},
+        {"40", "40", "3", "w", "--embed", "w"},
+        {"20", "20", "1", "w", "--assets", "w"},
+    };
+    for (const auto& command : commands) {
+        const WorldgenRun refused = generate(command);
+        EXPECT_EQ(1, refused.status) << command.size();
+        EXPECT_EQ(refusal("w", "terrain.txt, objects.txt, cube.txt, pyramid.txt, tree.txt, "
+                               "person.txt, water256_2.raw, dirt.raw, grass.raw, snow.raw"),
+                  refused.err);
+        EXPECT_EQ(before, snapshot("w"));
+    }
+}
+
+TEST(WorldgenKeeps, WritesIntoFoldersWithoutAWorld)
+{
+    TempWorkDir dir;
+    fs::create_directory("empty");
+    EXPECT_EQ(0, run({"8", "8", "1", "empty"}));
+    fs::create_directory("notes");
+    dir.write("notes/terrain.txt.bak", "an old map");
+    EXPECT_EQ(0, run({"8", "8", "1", "notes"}));
+    EXPECT_EQ("an old map", readFile("notes/terrain.txt.bak"));
+    EXPECT_EQ(readFile("empty/terrain.txt"), readFile("notes/terrain.txt"));
+    EXPECT_EQ(0, run({"8", "8", "1", "new/deeper"}));
+    EXPECT_EQ(readFile("empty/snow.raw"), readFile("new/deeper/snow.raw"));
+}
+
+TEST(WorldgenKeeps, MissingModelsOrTexturesWriteNothing)
+{
+    // why: the maps were written before a missing asset was found, and the half world then
+    // made every later run into the same folder need --force.
+    TempWorkDir dir;
+    fs::create_directory("assets");
+    for (const char* name : assetFiles)
+        fs::copy_file(sourcePath("world/") + name, "assets/" + std::string(name));
+    fs::remove("assets/snow.raw");
+    const WorldgenRun failed = generate({"8", "8", "1", "fresh/w", "--assets", "assets"});
+    EXPECT_EQ(1, failed.status);
+    EXPECT_EQ("vantora-worldgen: missing model or texture assets/snow.raw (use --assets DIR)\n",
+              failed.err);
+    EXPECT_FALSE(fs::exists("fresh"));
+}
+
+TEST(WorldgenKeeps, ForceOverwritesTheWorldAndNothingElse)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"30", "30", "1", "w"}));
+    dir.write("w/terrain.txt", "11111");
+    dir.write("w/cube.txt", "made by hand");
+    dir.write("w/notes.txt", "mine");
+    const WorldgenRun forced = generate({"24", "26", "2", "w", "--force"});
+    EXPECT_EQ(0, forced.status) << forced.err;
+    ASSERT_EQ(0, run({"24", "26", "2", "fresh"}));
+    for (const char* name : worldFiles)
+        EXPECT_EQ(readFile("fresh/" + std::string(name)), readFile("w/" + std::string(name)))
+            << name;
+    EXPECT_EQ("mine", readFile("w/notes.txt"));
+    // Its own models and textures stay where they are.
+    dir.write("w/terrain.txt", "11111");
+    const WorldgenRun again = generate({"24", "26", "2", "w", "--force", "--assets", "w"});
+    EXPECT_EQ(0, again.status) << again.err;
+    EXPECT_EQ(readFile("fresh/terrain.txt"), readFile("w/terrain.txt"));
+    EXPECT_EQ(readFile("fresh/cube.txt"), readFile("w/cube.txt"));
 }
 
 // The game's own GL-free loader on generated worlds.

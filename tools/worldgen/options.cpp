@@ -45,12 +45,13 @@ bool parseSide(const std::string& text, const char* name, int& side, std::string
 
 const char* const program = "vantora-worldgen";
 
-enum LongOnly { AssetsOption = cli::versionOption + 1, EmbedOption, PeopleAwayOption };
+enum LongOnly { AssetsOption = cli::versionOption + 1, EmbedOption, PeopleAwayOption, ForceOption };
 
 const option longOptions[] = {
     {"assets", required_argument, nullptr, AssetsOption},
     {"embed", required_argument, nullptr, EmbedOption},
     {"people-away", required_argument, nullptr, PeopleAwayOption},
+    {"force", no_argument, nullptr, ForceOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, cli::versionOption},
     {nullptr, 0, nullptr, 0},
@@ -66,8 +67,9 @@ std::string usageText()
            std::to_string(minSide) + " to " + std::to_string(maxSide) +
            "), and the models and textures the\n"
            "game needs. The same arguments always give the same bytes; SEED is a whole\n"
-           "number from 0 to 18446744073709551615. Exit status: 0 when the world is written,\n"
-           "1 when it is not, 2 for bad arguments.\n"
+           "number from 0 to 18446744073709551615. A folder that already holds one of the\n"
+           "world's ten files is left as it is unless --force is given. Exit status: 0 when\n"
+           "the world is written, 1 when it is not, 2 for bad arguments.\n"
            "\n"
            "      --assets DIR      take the models and textures from DIR; by default from\n"
            "                        ../share/vantora/world beside this program, else from\n"
@@ -78,7 +80,8 @@ std::string usageText()
            "                        it is removed and no digit 1 is left within 110 units\n"
            "                        of it\n"
            "      --people-away U   no cell of digit 1 closer than U units to the middle\n"
-           "                        point (ROWS * 5, COLS * 5), so no person is placed there\n" +
+           "                        point (ROWS * 5, COLS * 5), so no person is placed there\n"
+           "      --force           overwrite the world's files already in OUTDIR\n" +
            cli::helpAndVersionLines(24);
 }
 
@@ -92,6 +95,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         case cli::operand: positional.push_back(value); break;
         case 'h': options.help = true; return true;
         case cli::versionOption: options.version = true; return true;
+        case ForceOption: options.force = true; break;
         case PeopleAwayOption: {
             char* end = nullptr;
             const double units = std::strtod(value.c_str(), &end);
@@ -139,6 +143,11 @@ int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err)
         cli::printVersion(out, program);
         return 0;
     }
+    // Before the work of generating: a world in OUTDIR is refused at once.
+    if (!mayWriteWorld(options.outDir, options.force, error)) {
+        std::fprintf(err, "%s: %s\n", program, error.c_str());
+        return 1;
+    }
     WorldMaps maps = generateWorld(options.rows, options.cols, options.seed, options.peopleAway);
     if (!options.embedDir.empty()) {
         WorldMaps inner;
@@ -158,7 +167,7 @@ int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err)
         return 1;
     }
     const std::string assets = options.assetsDir.empty() ? defaultAssetsDir() : options.assetsDir;
-    if (!writeWorld(options.outDir, maps, assets, error)) {
+    if (!writeWorld(options.outDir, maps, assets, error, options.force)) {
         std::fprintf(err, "%s: %s\n", program, error.c_str());
         return 1;
     }
