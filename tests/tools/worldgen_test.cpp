@@ -474,6 +474,55 @@ TEST(WorldgenKeeps, ForceOverwritesTheWorldAndNothingElse)
     EXPECT_EQ(readFile("fresh/cube.txt"), readFile("w/cube.txt"));
 }
 
+TEST(WorldgenSummary, NamesTheStartByLineAndColumnOfObjectsTxt)
+{
+    TempWorkDir dir;
+    const int shapes[][3] = {{13, 21, 5}, {40, 9, 3}, {60, 45, 77}};
+    for (const auto& shape : shapes) {
+        const std::string rows = std::to_string(shape[0]), cols = std::to_string(shape[1]);
+        const std::string folder = rows + "x" + cols;
+        const WorldgenRun made = generate({rows, cols, std::to_string(shape[2]), folder});
+        ASSERT_EQ(0, made.status) << made.err;
+        size_t line = 0, column = 0;
+        const size_t at = made.out.find("start at objects.txt:");
+        ASSERT_NE(std::string::npos, at) << made.out;
+        ASSERT_EQ(
+            2, std::sscanf(made.out.c_str() + at, "start at objects.txt:%zu:%zu", &line, &column))
+            << made.out;
+        const std::vector<std::string> objects = lines(readFile(folder + "/objects.txt"));
+        ASSERT_GE(line, 1u);
+        ASSERT_LE(line, objects.size());
+        ASSERT_GE(column, 1u);
+        ASSERT_LE(column, objects[line - 1].size());
+        EXPECT_EQ('X', objects[line - 1][column - 1]) << made.out;
+        WorldMaps maps;
+        std::string error;
+        ASSERT_TRUE(readWorld(folder, maps, error)) << error;
+        EXPECT_EQ(rows + " x " + cols + " cells, seed " + std::to_string(shape[2]) + ": " +
+                      std::to_string(countPeoplePlaces(maps)) +
+                      " places for people, start at objects.txt:" + std::to_string(line) + ":" +
+                      std::to_string(column) + "; written to " + folder + "\n",
+                  made.out);
+    }
+    // An embedded map's start, the last one read, may be a lower-case x.
+    fs::create_directory("small");
+    std::string terrain, objects;
+    for (int row = 0; row < 10; ++row) {
+        terrain += std::string(10, '1') + (row < 9 ? "\n" : "");
+        objects += std::string(row == 2   ? "...X......"
+                               : row == 7 ? "........x."
+                                          : "..........") +
+                   (row < 9 ? "\n" : "");
+    }
+    dir.write("small/terrain.txt", terrain);
+    dir.write("small/objects.txt", objects);
+    const WorldgenRun embedded = generate({"30", "30", "4", "big", "--embed", "small"});
+    ASSERT_EQ(0, embedded.status) << embedded.err;
+    EXPECT_NE(std::string::npos, embedded.out.find(", start at objects.txt:18:19;"))
+        << embedded.out;
+    EXPECT_EQ('x', lines(readFile("big/objects.txt"))[17][18]);
+}
+
 // The game's own GL-free loader on generated worlds.
 class WorldgenLoad : public testing::Test {
   protected:

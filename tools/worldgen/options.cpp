@@ -173,11 +173,14 @@ int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
     std::fprintf(out, "%d x %d cells, seed %llu: %lld places for people, ", maps.rows, maps.cols,
                  static_cast<unsigned long long>(options.seed), places);
-    const size_t start = maps.objects.rfind('X');
+    // The last start read wins in the game, and an embedded map may mark it with 'x'.
+    const size_t start = maps.objects.find_last_of("Xx");
     if (start == std::string::npos) {
         std::fputs("no start cell", out);
     } else {
-        std::fprintf(out, "start at row %zu, column %zu", start / maps.cols, start % maps.cols);
+        // Named as the checker names places: the file, its line and column from 1.
+        std::fprintf(out, "start at objects.txt:%zu:%zu", start / maps.cols + 1,
+                     start % maps.cols + 1);
     }
     std::fprintf(out, "; written to %s\n", options.outDir.c_str());
     std::fflush(out);
