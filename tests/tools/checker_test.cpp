@@ -623,27 +623,6 @@ TEST(CheckerReport, LinesNameTheFolderSoEditorsCanJumpToThem)
     }
 }
 
-TEST(CheckerReport, ExitStatusTellsCleanFromBrokenFromBadArguments)
-{
-    TempWorkDir dir;
-    copyFiles(sourcePath("world"));
-    EXPECT_EQ(0, runCheck({"."}).status);
-    dir.write("terrain.txt", readFile("terrain.txt") + "\n");
-    EXPECT_EQ(0, runCheck({"."}).status) << "a note alone";
-    dir.write("snow.raw", "");
-    EXPECT_EQ(1, runCheck({"."}).status) << "a warning";
-    fs::remove("snow.raw");
-    EXPECT_EQ(1, runCheck({"."}).status) << "an error";
-
-    const CheckerRun unknown = runCheck({"--fast", "."});
-    EXPECT_EQ(2, unknown.status);
-    EXPECT_EQ("vantora-check: unknown option '--fast'\nTry 'vantora-check --help'.\n", unknown.err);
-    EXPECT_EQ("", unknown.out);
-    const CheckerRun nowhere = runCheck({"nowhere"});
-    EXPECT_EQ(2, nowhere.status);
-    EXPECT_EQ("vantora-check: nowhere: not a folder\n", nowhere.err);
-}
-
 TEST(CheckerReport, ManyFindingsOfOneKindAreCutUnlessAllAreAsked)
 {
     TempWorkDir dir;

@@ -1,5 +1,5 @@
-// Tests of the world generator: the files it writes, what the maps hold, embedding a small
-// world in a large one, the command line, and that the game loads what it writes.
+// Tests of the world generator: the files it writes and the worlds it keeps, what the maps
+// hold, embedding a small world in a large one, its summary, and that the game loads it.
 #include "app/game_state.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
@@ -14,37 +14,49 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace worldgen;
 
 namespace {
 
-// Runs the program's whole command line; what it prints (its summary line, and the usage
-// after a bad command line on standard error) is kept out of the test log.
-int run(std::vector<std::string> args)
+std::string readAll(std::FILE* file)
+{
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, count);
+    std::fclose(file);
+    return text;
+}
+
+// What the program printed and returned for the arguments after its name.
+struct WorldgenRun {
+    int status = -1;
+    std::string out, err;
+};
+
+WorldgenRun generate(std::vector<std::string> args)
 {
     args.insert(args.begin(), "vantora-worldgen");
-    std::vector<const char*> argv;
-    for (const std::string& arg : args) argv.push_back(arg.c_str());
-    std::fflush(stderr);
-    const int savedStderr = dup(2);
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, 2);
-    close(devNull);
-    int status;
-    {
-        CapturedStdout out;
-        status = runWorldgen(static_cast<int>(argv.size()), argv.data());
-    }
-    std::fflush(stderr);
-    dup2(savedStderr, 2);
-    close(savedStderr);
-    return status;
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    WorldgenRun run;
+    run.status = runWorldgen(static_cast<int>(argv.size()), argv.data(), out, err);
+    run.out = readAll(out);
+    run.err = readAll(err);
+    return run;
+}
+
+int run(const std::vector<std::string>& args)
+{
+    return generate(args).status;
 }
 
 std::vector<std::string> lines(const std::string& text)
@@ -318,63 +330,197 @@ TEST(WorldgenEmbed, ReadsTheWorldItWrote)
     EXPECT_EQ(1, run({"60", "70", "4", "bad", "--embed", "ragged"}));
 }
 
-TEST(WorldgenCommandLine, RejectsBadArguments)
-{
-    TempWorkDir dir;
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"30", "30", "1"},
-        {"7", "30", "1", "out"},
-        {"30", "2049", "1", "out"},
-        {"30", "30", "1x", "out"},
-        {"30", "30", "18446744073709551616", "out"},
-        {"30", "30", "1", "out", "--people-away", "-3"},
-        {"30", "30", "1", "out", "--embed"},
-        {"30", "30", "1", "out", "--colour", "red"},
-    };
-    for (const auto& args : bad) {
-        Options options;
-        std::string error;
-        std::vector<const char*> argv = {"vantora-worldgen"};
-        for (const std::string& arg : args) argv.push_back(arg.c_str());
-        EXPECT_FALSE(parseOptions(static_cast<int>(argv.size()), argv.data(), options, error))
-            << argv.size();
-        EXPECT_FALSE(error.empty());
-        EXPECT_EQ(2, run(args));
-    }
-    EXPECT_FALSE(std::filesystem::exists("out"));
-}
-
-TEST(WorldgenCommandLine, AcceptsTheWholeRangeOfSeedsAndSides)
-{
-    Options options;
-    std::string error;
-    const char* argv[] = {"vantora-worldgen",     "2048", "8",
-                          "18446744073709551615", "dir",  "--people-away=12.5"};
-    ASSERT_TRUE(parseOptions(6, argv, options, error)) << error;
-    EXPECT_EQ(2048, options.rows);
-    EXPECT_EQ(8, options.cols);
-    EXPECT_EQ(18446744073709551615ULL, options.seed);
-    EXPECT_EQ("dir", options.outDir);
-    EXPECT_EQ(12.5, options.peopleAway);
-}
-
-TEST(WorldgenCommandLine, HelpPrintsTheUsage)
-{
-    const char* argv[] = {"vantora-worldgen", "--help"};
-    CapturedStdout out;
-    EXPECT_EQ(0, runWorldgen(2, argv));
-    const std::string printed = out.text();
-    EXPECT_EQ(usageText(), printed);
-    for (const char* option : {"--assets", "--embed", "--people-away", "share/vantora/world"})
-        EXPECT_NE(std::string::npos, printed.find(option)) << option;
-}
-
 TEST(WorldgenCommandLine, FailsWhenTooFewPlacesForPeopleRemain)
 {
     TempWorkDir dir;
     EXPECT_EQ(1, run({"8", "8", "1", "out", "--people-away", "1000"}));
     EXPECT_FALSE(std::filesystem::exists("out/terrain.txt"));
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Everything under `folder`: each file's bytes, each link's target, each folder.
+std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = entry.path().string();
+        if (entry.is_symlink()) {
+            entries[name] = "link to " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_directory()) {
+            entries[name] = "folder";
+        } else {
+            entries[name] = readFile(name);
+        }
+    }
+    return entries;
+}
+
+// The world's ten files in the order the refusal names them.
+const char* const worldFiles[] = {"terrain.txt", "objects.txt", "cube.txt",       "pyramid.txt",
+                                  "tree.txt",    "person.txt",  "water256_2.raw", "dirt.raw",
+                                  "grass.raw",   "snow.raw"};
+
+std::string refusal(const std::string& folder, const std::string& files)
+{
+    return "vantora-worldgen: " + folder + ": already holds " + files +
+           "; nothing written (use --force to overwrite)\n";
+}
+
+} // namespace
+
+TEST(WorldgenKeeps, RefusesAFolderHoldingAnyOneOfTheWorldsFiles)
+{
+    TempWorkDir dir;
+    for (const char* name : worldFiles) {
+        SCOPED_TRACE(name);
+        fs::create_directory("mine");
+        dir.write("mine/" + std::string(name), "made by hand");
+        dir.write("mine/notes.txt", "mine too");
+        const auto before = snapshot("mine");
+        const WorldgenRun refused = generate({"20", "20", "1", "mine"});
+        EXPECT_EQ(1, refused.status);
+        EXPECT_EQ("", refused.out);
+        EXPECT_EQ(refusal("mine", name), refused.err);
+        EXPECT_EQ(before, snapshot("mine"));
+        fs::remove_all("mine");
+    }
+    // A link by one of those names counts even when it leads nowhere: writing through it
+    // would create or replace the file it names.
+    fs::create_directory("linked");
+    fs::create_symlink("../kept.txt", "linked/objects.txt");
+    EXPECT_EQ(refusal("linked", "objects.txt"), generate({"20", "20", "1", "linked"}).err);
+    EXPECT_FALSE(fs::exists(fs::symlink_status("kept.txt")));
+    EXPECT_FALSE(fs::exists("linked/terrain.txt"));
+}
+
+TEST(WorldgenKeeps, LeavesAHandMadeWorldAsItIs)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"20", "20", "1", "w"}));
+    std::string terrain = readFile("w/terrain.txt");
+    terrain[0] = terrain[0] == '9' ? '8' : '9';
+    dir.write("w/terrain.txt", terrain);
+    const auto before = snapshot("w");
+    // The mistakes most likely to hit it: the same command again, another size, embedding
+    // the folder into itself, taking the models and textures from it.
+    const std::vector<std::vector<std::string>> commands = {
+        {"20", "20", "1", "w"},
+        {"40", "30", "2", "w"},
+        {"40", "40", "3", "w", "--embed", "w"},
+        {"20", "20", "1", "w", "--assets", "w"},
+    };
+    for (const auto& command : commands) {
+        const WorldgenRun refused = generate(command);
+        EXPECT_EQ(1, refused.status) << command.size();
+        EXPECT_EQ(refusal("w", "terrain.txt, objects.txt, cube.txt, pyramid.txt, tree.txt, "
+                               "person.txt, water256_2.raw, dirt.raw, grass.raw, snow.raw"),
+                  refused.err);
+        EXPECT_EQ(before, snapshot("w"));
+    }
+}
+
+TEST(WorldgenKeeps, WritesIntoFoldersWithoutAWorld)
+{
+    TempWorkDir dir;
+    fs::create_directory("empty");
+    EXPECT_EQ(0, run({"8", "8", "1", "empty"}));
+    fs::create_directory("notes");
+    dir.write("notes/terrain.txt.bak", "an old map");
+    EXPECT_EQ(0, run({"8", "8", "1", "notes"}));
+    EXPECT_EQ("an old map", readFile("notes/terrain.txt.bak"));
+    EXPECT_EQ(readFile("empty/terrain.txt"), readFile("notes/terrain.txt"));
+    EXPECT_EQ(0, run({"8", "8", "1", "new/deeper"}));
+    EXPECT_EQ(readFile("empty/snow.raw"), readFile("new/deeper/snow.raw"));
+}
+
+TEST(WorldgenKeeps, MissingModelsOrTexturesWriteNothing)
+{
+    // why: the maps were written before a missing asset was found, and the half world then
+    // made every later run into the same folder need --force.
+    TempWorkDir dir;
+    fs::create_directory("assets");
+    for (const char* name : assetFiles)
+        fs::copy_file(sourcePath("world/") + name, "assets/" + std::string(name));
+    fs::remove("assets/snow.raw");
+    const WorldgenRun failed = generate({"8", "8", "1", "fresh/w", "--assets", "assets"});
+    EXPECT_EQ(1, failed.status);
+    EXPECT_EQ("vantora-worldgen: missing model or texture assets/snow.raw (use --assets DIR)\n",
+              failed.err);
+    EXPECT_FALSE(fs::exists("fresh"));
+}
+
+TEST(WorldgenKeeps, ForceOverwritesTheWorldAndNothingElse)
+{
+    TempWorkDir dir;
+    ASSERT_EQ(0, run({"30", "30", "1", "w"}));
+    dir.write("w/terrain.txt", "11111");
+    dir.write("w/cube.txt", "made by hand");
+    dir.write("w/notes.txt", "mine");
+    const WorldgenRun forced = generate({"24", "26", "2", "w", "--force"});
+    EXPECT_EQ(0, forced.status) << forced.err;
+    ASSERT_EQ(0, run({"24", "26", "2", "fresh"}));
+    for (const char* name : worldFiles)
+        EXPECT_EQ(readFile("fresh/" + std::string(name)), readFile("w/" + std::string(name)))
+            << name;
+    EXPECT_EQ("mine", readFile("w/notes.txt"));
+    // Its own models and textures stay where they are.
+    dir.write("w/terrain.txt", "11111");
+    const WorldgenRun again = generate({"24", "26", "2", "w", "--force", "--assets", "w"});
+    EXPECT_EQ(0, again.status) << again.err;
+    EXPECT_EQ(readFile("fresh/terrain.txt"), readFile("w/terrain.txt"));
+    EXPECT_EQ(readFile("fresh/cube.txt"), readFile("w/cube.txt"));
+}
+
+TEST(WorldgenSummary, NamesTheStartByLineAndColumnOfObjectsTxt)
+{
+    TempWorkDir dir;
+    const int shapes[][3] = {{13, 21, 5}, {40, 9, 3}, {60, 45, 77}};
+    for (const auto& shape : shapes) {
+        const std::string rows = std::to_string(shape[0]), cols = std::to_string(shape[1]);
+        const std::string folder = rows + "x" + cols;
+        const WorldgenRun made = generate({rows, cols, std::to_string(shape[2]), folder});
+        ASSERT_EQ(0, made.status) << made.err;
+        size_t line = 0, column = 0;
+        const size_t at = made.out.find("start at objects.txt:");
+        ASSERT_NE(std::string::npos, at) << made.out;
+        ASSERT_EQ(
+            2, std::sscanf(made.out.c_str() + at, "start at objects.txt:%zu:%zu", &line, &column))
+            << made.out;
+        const std::vector<std::string> objects = lines(readFile(folder + "/objects.txt"));
+        ASSERT_GE(line, 1u);
+        ASSERT_LE(line, objects.size());
+        ASSERT_GE(column, 1u);
+        ASSERT_LE(column, objects[line - 1].size());
+        EXPECT_EQ('X', objects[line - 1][column - 1]) << made.out;
+        WorldMaps maps;
+        std::string error;
+        ASSERT_TRUE(readWorld(folder, maps, error)) << error;
+        EXPECT_EQ(rows + " x " + cols + " cells, seed " + std::to_string(shape[2]) + ": " +
+                      std::to_string(countPeoplePlaces(maps)) +
+                      " places for people, start at objects.txt:" + std::to_string(line) + ":" +
+                      std::to_string(column) + "; written to " + folder + "\n",
+                  made.out);
+    }
+    // An embedded map's start, the last one read, may be a lower-case x.
+    fs::create_directory("small");
+    std::string terrain, objects;
+    for (int row = 0; row < 10; ++row) {
+        terrain += std::string(10, '1') + (row < 9 ? "\n" : "");
+        objects += std::string(row == 2   ? "...X......"
+                               : row == 7 ? "........x."
+                                          : "..........") +
+                   (row < 9 ? "\n" : "");
+    }
+    dir.write("small/terrain.txt", terrain);
+    dir.write("small/objects.txt", objects);
+    const WorldgenRun embedded = generate({"30", "30", "4", "big", "--embed", "small"});
+    ASSERT_EQ(0, embedded.status) << embedded.err;
+    EXPECT_NE(std::string::npos, embedded.out.find(", start at objects.txt:18:19;"))
+        << embedded.out;
+    EXPECT_EQ('x', lines(readFile("big/objects.txt"))[17][18]);
 }
 
 // The game's own GL-free loader on generated worlds.

@@ -57,7 +57,8 @@ std::string summaryLine(const std::string& folder, const WorldReport& report);
 int exitStatus(const WorldReport& report);
 // The findings (at most shownPerKind of a kind per file unless `all`) and the summary.
 void printReport(std::FILE* out, const std::string& folder, const WorldReport& report, bool all);
-// The whole program; returns 0 clean or notes only, 1 errors or warnings, 2 bad arguments.
+// The whole program (cli.cpp): options, checks, output; callable again in the same process.
+// Returns 0 clean or notes only, 1 errors or warnings, 2 bad arguments.
 int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace checker

@@ -1,5 +1,6 @@
 // The generator's command line: parsing the arguments, the usage text, and the whole run.
 #include "terrain/world.h"
+#include "tools/common/cli.h"
 #include "tools/worldgen/worldgen.h"
 
 #include <cmath>
@@ -42,62 +43,60 @@ bool parseSide(const std::string& text, const char* name, int& side, std::string
     return true;
 }
 
+const char* const program = "vantora-worldgen";
+
+enum LongOnly { AssetsOption = cli::versionOption + 1, EmbedOption, PeopleAwayOption, ForceOption };
+
+const option longOptions[] = {
+    {"assets", required_argument, nullptr, AssetsOption},
+    {"embed", required_argument, nullptr, EmbedOption},
+    {"people-away", required_argument, nullptr, PeopleAwayOption},
+    {"force", no_argument, nullptr, ForceOption},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, cli::versionOption},
+    {nullptr, 0, nullptr, 0},
+};
+
 } // namespace
 
 std::string usageText()
 {
-    return "usage: vantora-worldgen ROWS COLS SEED OUTDIR [options]\n"
-           "\n"
+    return "Usage: vantora-worldgen ROWS COLS SEED OUTDIR [OPTION...]\n"
            "Writes a new world into OUTDIR (created if needed): terrain.txt and objects.txt\n"
            "of ROWS x COLS cells (each side " +
            std::to_string(minSide) + " to " + std::to_string(maxSide) +
            "), and the models and textures the\n"
            "game needs. The same arguments always give the same bytes; SEED is a whole\n"
-           "number from 0 to 18446744073709551615.\n"
+           "number from 0 to 18446744073709551615. A folder that already holds one of the\n"
+           "world's ten files is left as it is unless --force is given. Exit status: 0 when\n"
+           "the world is written, 1 when it is not, 2 for bad arguments.\n"
            "\n"
-           "options:\n"
-           "  --assets DIR       take the models and textures from DIR; by default from\n"
-           "                     ../share/vantora/world beside this program, else from the\n"
-           "                     source tree's world/ folder it was built from\n"
-           "  --embed DIR        put the world in DIR (its terrain.txt and objects.txt) in the\n"
-           "                     middle of the new one, at row and column offset\n"
-           "                     ((ROWS - rows) / 2, (COLS - cols) / 2); every X outside it is\n"
-           "                     removed and no digit 1 is left within 110 units of it\n"
-           "  --people-away U    no cell of digit 1 closer than U units to the middle point\n"
-           "                     (ROWS * 5, COLS * 5), so no person is placed there\n"
-           "  --help             print this text\n";
+           "      --assets DIR      take the models and textures from DIR; by default from\n"
+           "                        ../share/vantora/world beside this program, else from\n"
+           "                        the source tree's world/ folder it was built from\n"
+           "      --embed DIR       put the world in DIR (its terrain.txt and objects.txt)\n"
+           "                        in the middle of the new one, at row and column offset\n"
+           "                        ((ROWS - rows) / 2, (COLS - cols) / 2); every X outside\n"
+           "                        it is removed and no digit 1 is left within 110 units\n"
+           "                        of it\n"
+           "      --people-away U   no cell of digit 1 closer than U units to the middle\n"
+           "                        point (ROWS * 5, COLS * 5), so no person is placed there\n"
+           "      --force           overwrite the world's files already in OUTDIR\n" +
+           cli::helpAndVersionLines(24);
 }
 
-bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error)
+bool parseOptions(int argc, char** argv, Options& options, std::string& error)
 {
     std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            return true;
-        }
-        if (arg.rfind("--", 0) != 0 || arg.size() == 2) {
-            positional.push_back(arg);
-            continue;
-        }
-        std::string name = arg, value;
-        const size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-        } else if (name == "--assets" || name == "--embed" || name == "--people-away") {
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-        }
-        if (name == "--assets") {
-            options.assetsDir = value;
-        } else if (name == "--embed") {
-            options.embedDir = value;
-        } else if (name == "--people-away") {
+    cli::startOptions();
+    for (int code; (code = cli::nextOption(argc, argv, "h", longOptions)) != -1;) {
+        const std::string value = optarg ? optarg : "";
+        switch (code) {
+        case cli::operand: positional.push_back(value); break;
+        case 'h': options.help = true; return true;
+        case cli::versionOption: options.version = true; return true;
+        case ForceOption: options.force = true; break;
+        case PeopleAwayOption: {
             char* end = nullptr;
             const double units = std::strtod(value.c_str(), &end);
             if (value.empty() || *end != '\0' || !std::isfinite(units) || units < 0) {
@@ -105,15 +104,14 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             options.peopleAway = units;
-        } else {
-            error = "unknown option " + name;
-            return false;
+            break;
         }
-        if (value.empty()) {
-            error = name + " needs a value";
-            return false;
+        case AssetsOption: options.assetsDir = value; break;
+        case EmbedOption: options.embedDir = value; break;
+        default: error = cli::optionError(code, argv, longOptions); return false;
         }
     }
+    for (int i = optind; i < argc; ++i) positional.push_back(argv[i]); // those after "--"
     if (positional.size() != 4) {
         error = "expected ROWS COLS SEED OUTDIR, got " + std::to_string(positional.size()) +
                 " argument" + (positional.size() == 1 ? "" : "s");
@@ -132,54 +130,60 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
     return true;
 }
 
-int runWorldgen(int argc, const char* const* argv)
+int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     Options options;
     std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "vantora-worldgen: %s\n\n%s", error.c_str(), usageText().c_str());
-        return 2;
-    }
+    if (!parseOptions(argc, argv, options, error)) return cli::badArgument(err, program, error);
     if (options.help) {
-        std::fputs(usageText().c_str(), stdout);
+        std::fputs(usageText().c_str(), out);
         return 0;
+    }
+    if (options.version) {
+        cli::printVersion(out, program);
+        return 0;
+    }
+    // Before the work of generating: a world in OUTDIR is refused at once.
+    if (!mayWriteWorld(options.outDir, options.force, error)) {
+        std::fprintf(err, "%s: %s\n", program, error.c_str());
+        return 1;
     }
     WorldMaps maps = generateWorld(options.rows, options.cols, options.seed, options.peopleAway);
     if (!options.embedDir.empty()) {
         WorldMaps inner;
         if (!readWorld(options.embedDir, inner, error) ||
             !embedWorld(inner, maps, embedMargin, error)) {
-            std::fprintf(stderr, "vantora-worldgen: %s\n", error.c_str());
+            std::fprintf(err, "%s: %s\n", program, error.c_str());
             return 1;
         }
     }
     const long long places = countPeoplePlaces(maps);
     const long long needed = requiredPeoplePlaces(maps.rows, maps.cols);
     if (places < needed) {
-        std::fprintf(stderr,
-                     "vantora-worldgen: only %lld free cells of digit 1 for the people, %lld "
-                     "needed; use a smaller --people-away or a larger world\n",
-                     places, needed);
+        std::fprintf(err,
+                     "%s: only %lld free cells of digit 1 for the people, %lld needed; use a "
+                     "smaller --people-away or a larger world\n",
+                     program, places, needed);
         return 1;
     }
     const std::string assets = options.assetsDir.empty() ? defaultAssetsDir() : options.assetsDir;
-    if (!writeWorld(options.outDir, maps, assets, error)) {
-        std::fprintf(stderr, "vantora-worldgen: %s\n", error.c_str());
+    if (!writeWorld(options.outDir, maps, assets, error, options.force)) {
+        std::fprintf(err, "%s: %s\n", program, error.c_str());
         return 1;
     }
-    const size_t start = maps.objects.rfind('X');
+    std::fprintf(out, "%d x %d cells, seed %llu: %lld places for people, ", maps.rows, maps.cols,
+                 static_cast<unsigned long long>(options.seed), places);
+    // The last start read wins in the game, and an embedded map may mark it with 'x'.
+    const size_t start = maps.objects.find_last_of("Xx");
     if (start == std::string::npos) {
-        std::printf("%d x %d cells, seed %llu: %lld places for people, no start cell; "
-                    "written to %s\n",
-                    maps.rows, maps.cols, static_cast<unsigned long long>(options.seed), places,
-                    options.outDir.c_str());
+        std::fputs("no start cell", out);
     } else {
-        std::printf("%d x %d cells, seed %llu: %lld places for people, start at row %zu, "
-                    "column %zu; written to %s\n",
-                    maps.rows, maps.cols, static_cast<unsigned long long>(options.seed), places,
-                    start / static_cast<size_t>(maps.cols), start % static_cast<size_t>(maps.cols),
-                    options.outDir.c_str());
+        // Named as the checker names places: the file, its line and column from 1.
+        std::fprintf(out, "start at objects.txt:%zu:%zu", start / maps.cols + 1,
+                     start % maps.cols + 1);
     }
+    std::fprintf(out, "; written to %s\n", options.outDir.c_str());
+    std::fflush(out);
     return 0;
 }
 

@@ -2,8 +2,12 @@
 // and where those bundled files are found.
 #include "tools/worldgen/worldgen.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -77,16 +81,33 @@ bool readMap(const fs::path& path, const std::string& allowed, std::vector<std::
     return true;
 }
 
-bool writeText(const fs::path& path, const std::string& text, std::string& error)
+bool writeText(const fs::path& path, const std::string& text, bool overwrite, std::string& error)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
+    // "x" refuses a file that appeared after the folder was looked at, rather than replace it.
+    std::FILE* file = std::fopen(path.c_str(), overwrite ? "wb" : "wbx");
+    if (!file) {
+        error = "can't write " + path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !written) {
         error = "can't write " + path.string();
         return false;
     }
     return true;
+}
+
+std::vector<std::string> existingWorldFiles(const std::string& dir)
+{
+    std::vector<std::string> names = {"terrain.txt", "objects.txt"};
+    names.insert(names.end(), std::begin(assetFiles), std::end(assetFiles));
+    std::vector<std::string> found;
+    for (const std::string& name : names) {
+        std::error_code ec;
+        // The link itself: writing through a link would replace the file it points to.
+        if (fs::exists(fs::symlink_status(fs::path(dir) / name, ec))) found.push_back(name);
+    }
+    return found;
 }
 
 } // namespace
@@ -121,24 +142,46 @@ bool readWorld(const std::string& dir, WorldMaps& maps, std::string& error)
     return true;
 }
 
-bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string& assetsDir,
-                std::string& error)
+bool mayWriteWorld(const std::string& dir, bool overwrite, std::string& error)
 {
+    if (overwrite) return true;
+    const std::vector<std::string> found = existingWorldFiles(dir);
+    if (found.empty()) return true;
+    error = dir + ": already holds ";
+    for (size_t i = 0; i < found.size(); ++i) error += (i > 0 ? ", " : "") + found[i];
+    error += "; nothing written (use --force to overwrite)";
+    return false;
+}
+
+bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string& assetsDir,
+                std::string& error, bool overwrite)
+{
+    if (!mayWriteWorld(dir, overwrite, error)) return false;
     std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) {
-        error = "can't create " + dir + ": " + ec.message();
-        return false;
-    }
-    if (!writeText(fs::path(dir) / "terrain.txt", terrainText(maps), error)) return false;
-    if (!writeText(fs::path(dir) / "objects.txt", objectsText(maps), error)) return false;
+    // All the assets first: a half-written world would make the next try need --force.
     for (const char* name : assetFiles) {
         const fs::path from = fs::path(assetsDir) / name;
         if (!fs::is_regular_file(from, ec)) {
             error = "missing model or texture " + from.string() + " (use --assets DIR)";
             return false;
         }
-        fs::copy_file(from, fs::path(dir) / name, fs::copy_options::overwrite_existing, ec);
+    }
+    fs::create_directories(dir, ec);
+    if (ec) {
+        error = "can't create " + dir + ": " + ec.message();
+        return false;
+    }
+    if (!writeText(fs::path(dir) / "terrain.txt", terrainText(maps), overwrite, error))
+        return false;
+    if (!writeText(fs::path(dir) / "objects.txt", objectsText(maps), overwrite, error))
+        return false;
+    const fs::copy_options copy =
+        overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
+    for (const char* name : assetFiles) {
+        const fs::path from = fs::path(assetsDir) / name, to = fs::path(dir) / name;
+        // --assets naming the folder itself: its models and textures are there already.
+        if (overwrite && fs::equivalent(from, to, ec)) continue;
+        fs::copy_file(from, to, copy, ec);
         if (ec) {
             error = "can't copy " + from.string() + ": " + ec.message();
             return false;

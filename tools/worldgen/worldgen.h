@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -87,10 +88,17 @@ bool readWorld(const std::string& dir, WorldMaps& maps, std::string& error);
 // The model and texture files a world folder needs besides its two maps.
 extern const char* const assetFiles[8];
 
+// True when writing a world into `dir` replaces nothing, or `overwrite` allows it. Else
+// false, with `error` naming the folder and the world's files it holds (anything by those
+// names, a dangling link included).
+bool mayWriteWorld(const std::string& dir, bool overwrite, std::string& error);
+
 // Creates `dir` if needed, writes both maps and copies the eight asset files from
-// `assetsDir`. False with `error` set when a file cannot be read or written.
+// `assetsDir`. Unless `overwrite`, a folder that already holds one of the world's files is
+// refused before anything is written. Nothing is written either when an asset file is
+// missing. False with `error` set when refused or when a file cannot be read or written.
 bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string& assetsDir,
-                std::string& error);
+                std::string& error, bool overwrite = false);
 
 // Where the bundled models and textures are looked for without --assets: beside the
 // installed program (<bin>/../share/vantora/world), else the source tree this was built from.
@@ -105,17 +113,21 @@ struct Options {
     std::string assetsDir; // empty: defaultAssetsDir()
     std::string embedDir;  // empty: no embedding
     double peopleAway = 0; // units around the middle kept free of places for people
-    bool help = false;
+    bool force = false;    // replace the files of a world already in outDir
+    bool help = false;     // print the usage and nothing else
+    bool version = false;  // print the version and nothing else
 };
 
-// Parses argv[1..]. False with `error` set on a bad or missing argument.
-bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+// Parses argv[1..] with getopt_long. False with `error` set, the line that says what is
+// wrong, on a bad or missing argument.
+bool parseOptions(int argc, char** argv, Options& options, std::string& error);
 
-// The usage text printed by --help and after a bad command line.
+// The usage text printed by --help.
 std::string usageText();
 
 // The whole program: parse, generate, embed, write. Returns the exit status (0 success,
-// 1 failure to generate or write, 2 bad command line); messages go to stdout and stderr.
-int runWorldgen(int argc, const char* const* argv);
+// 1 failure to generate or write, or a world already in OUTDIR, 2 bad command line); the
+// summary line goes to `out`, messages to `err`.
+int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace worldgen

@@ -1,0 +1,305 @@
+// Tests of the map authors' programs on the command line: help, version and bad arguments
+// the same way in both, and the options and operands of vantora-check and vantora-worldgen.
+#include "tests/support/test_support.h"
+#include "tools/checker/checker.h"
+#include "tools/worldgen/worldgen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(std::FILE* file)
+{
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, count);
+    std::fclose(file);
+    return text;
+}
+
+// What a program printed and returned for the arguments after its name.
+struct ProgramRun {
+    int status = -1;
+    std::string out, err;
+};
+
+using RunFunction = int (*)(int, char**, std::FILE*, std::FILE*);
+
+ProgramRun runProgram(RunFunction function, const char* name, std::vector<std::string> args)
+{
+    args.insert(args.begin(), name);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ProgramRun run;
+    run.status = function(static_cast<int>(args.size()), argv.data(), out, err);
+    run.out = readAll(out);
+    run.err = readAll(err);
+    return run;
+}
+
+ProgramRun check(const std::vector<std::string>& args)
+{
+    return runProgram(checker::runChecker, "vantora-check", args);
+}
+
+ProgramRun generate(const std::vector<std::string>& args)
+{
+    return runProgram(worldgen::runWorldgen, "vantora-worldgen", args);
+}
+
+// The words of the line of `text` that holds `part`, however the columns are spaced.
+std::vector<std::string> wordsOfLineWith(const std::string& text, const std::string& part)
+{
+    const size_t at = text.find(part);
+    if (at == std::string::npos) return {};
+    const size_t begin = text.rfind('\n', at) + 1; // npos + 1 is 0
+    std::istringstream line(text.substr(begin, text.find('\n', at) - begin));
+    std::vector<std::string> words;
+    for (std::string word; line >> word;) words.push_back(word);
+    return words;
+}
+
+void copyBundledWorld()
+{
+    for (const auto& entry : fs::directory_iterator(sourcePath("world")))
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), entry.path().filename());
+}
+
+// The options of each program, with the order of words its usage lists them in.
+const char* const checkerOptions[] = {"-a, --all", "-h, --help", "--version"};
+const char* const worldgenOptions[] = {"--assets DIR", "--embed DIR", "--people-away U",
+                                       "--force",      "-h, --help",  "--version"};
+
+} // namespace
+
+TEST(CommandLine, HelpPrintsTheUsageOnStandardOutput)
+{
+    TempWorkDir dir;
+    for (const char* option : {"-h", "--help"}) {
+        const ProgramRun checkHelp = check({option, "nowhere"});
+        EXPECT_EQ(0, checkHelp.status);
+        EXPECT_EQ("", checkHelp.err);
+        EXPECT_EQ(0u, checkHelp.out.find("Usage: vantora-check [--all] [FOLDER...]\n"));
+        // Help wins over operands that would be wrong, wherever it stands.
+        const ProgramRun generateHelp = generate({"7", "30", "1", "out", option});
+        EXPECT_EQ(0, generateHelp.status);
+        EXPECT_EQ("", generateHelp.err);
+        EXPECT_EQ(worldgen::usageText(), generateHelp.out);
+        EXPECT_EQ(0u, generateHelp.out.find("Usage: vantora-worldgen ROWS COLS SEED OUTDIR "));
+        EXPECT_FALSE(fs::exists("out"));
+    }
+    const std::string checkUsage = check({"--help"}).out, generateUsage = worldgen::usageText();
+    for (const char* option : checkerOptions)
+        EXPECT_NE(std::string::npos, checkUsage.find("  " + std::string(option) + " ")) << option;
+    for (const char* option : worldgenOptions)
+        EXPECT_NE(std::string::npos, generateUsage.find("  " + std::string(option) + " "))
+            << option;
+    // The options both have, in the same words.
+    for (const char* option : {"-h, --help", "--version"}) {
+        EXPECT_EQ(wordsOfLineWith(checkUsage, option), wordsOfLineWith(generateUsage, option));
+        EXPECT_GT(wordsOfLineWith(checkUsage, option).size(), 3u) << option;
+    }
+}
+
+TEST(CommandLine, VersionIsTheProjectVersion)
+{
+    const std::string cmake = readFile(sourcePath("CMakeLists.txt"));
+    const std::string key = "project(vantora VERSION ";
+    const size_t at = cmake.find(key);
+    ASSERT_NE(std::string::npos, at);
+    const size_t begin = at + key.size();
+    const std::string version = cmake.substr(begin, cmake.find_first_of(" )", begin) - begin);
+    ASSERT_FALSE(version.empty());
+
+    TempWorkDir dir;
+    const ProgramRun checkVersion = check({"--version", "."});
+    EXPECT_EQ(0, checkVersion.status);
+    EXPECT_EQ("vantora-check " + version + "\n", checkVersion.out);
+    EXPECT_EQ("", checkVersion.err);
+    const ProgramRun generateVersion = generate({"30", "30", "1", "out", "--version"});
+    EXPECT_EQ(0, generateVersion.status);
+    EXPECT_EQ("vantora-worldgen " + version + "\n", generateVersion.out);
+    EXPECT_EQ("", generateVersion.err);
+    EXPECT_FALSE(fs::exists("out"));
+}
+
+TEST(CommandLine, BadArgumentsGetOneLineAndThePointerToHelp)
+{
+    struct Case {
+        bool checker;
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {true, {"--fast", "."}, "unknown option '--fast'"},
+        {true, {"--fast=1"}, "unknown option '--fast=1'"},
+        {true, {".", "-x"}, "unknown option '-x'"},
+        {true, {"-ax"}, "unknown option '-x'"},
+        {true, {"--all=yes"}, "option '--all' takes no value"},
+        {true, {"--version=2"}, "option '--version' takes no value"},
+        {false, {"30", "30", "1", "out", "--colour", "red"}, "unknown option '--colour'"},
+        {false, {"-v", "30", "30", "1", "out"}, "unknown option '-v'"},
+        {false, {"30", "30", "1", "out", "--embed"}, "option '--embed' needs a value"},
+        {false, {"30", "30", "1", "out", "--assets="}, "option '--assets' needs a value"},
+        {false, {"30", "30", "1", "out", "--embed", ""}, "option '--embed' needs a value"},
+        {false, {"30", "30", "1", "out", "--force=yes"}, "option '--force' takes no value"},
+        {false,
+         {"30", "30", "1", "out", "--people-away", "-3"},
+         "--people-away needs a number of units, not '-3'"},
+        {false,
+         {"30", "30", "1", "out", "--people-away=1e999"},
+         "--people-away needs a number of units, not '1e999'"},
+        {false,
+         {"30", "30", "1", "out", "--people-away", "12 "},
+         "--people-away needs a number of units, not '12 '"},
+        {false, {"7", "30", "1", "out"}, "ROWS must be a whole number from 8 to 2048, not '7'"},
+        {false,
+         {"30", "2049", "1", "out"},
+         "COLS must be a whole number from 8 to 2048, not '2049'"},
+        {false,
+         {"30", "30", "1x", "out"},
+         "SEED must be a whole number from 0 to 18446744073709551615, not '1x'"},
+        {false,
+         {"30", "30", "18446744073709551616", "out"},
+         "SEED must be a whole number from 0 to 18446744073709551615, not "
+         "'18446744073709551616'"},
+        {false, {}, "expected ROWS COLS SEED OUTDIR, got 0 arguments"},
+        {false, {"30", "30", "1"}, "expected ROWS COLS SEED OUTDIR, got 3 arguments"},
+        {false, {"30", "30", "1", "out", "x"}, "expected ROWS COLS SEED OUTDIR, got 5 arguments"},
+        {false, {"30", "--", "30", "1"}, "expected ROWS COLS SEED OUTDIR, got 3 arguments"},
+    };
+    TempWorkDir dir;
+    for (const Case& c : cases) {
+        const std::string program = c.checker ? "vantora-check" : "vantora-worldgen";
+        SCOPED_TRACE(program + " " + c.message);
+        const ProgramRun run = c.checker ? check(c.args) : generate(c.args);
+        EXPECT_EQ(2, run.status);
+        EXPECT_EQ("", run.out);
+        EXPECT_EQ(program + ": " + c.message + "\nTry '" + program +
+                      " --help' for more information.\n",
+                  run.err);
+    }
+    EXPECT_FALSE(fs::exists("out"));
+}
+
+TEST(CommandLine, EachRunReadsItsArgumentsFromTheFirst)
+{
+    // why: getopt_long keeps its place in globals; a second run in one process began where
+    // the first had stopped and read nothing of its own arguments.
+    TempWorkDir dir;
+    EXPECT_EQ(2, check({"-a", "-a", "-a", "-a", "nowhere"}).status);
+    EXPECT_EQ(0u, check({"--version"}).out.find("vantora-check "));
+    EXPECT_EQ(2, generate({"30", "30", "1", "out", "--force", "--bad"}).status);
+    EXPECT_EQ(0u, generate({"--version"}).out.find("vantora-worldgen "));
+}
+
+TEST(WorldgenCommandLine, ValuesAttachedOrApartAndOptionsAnywhere)
+{
+    auto parse = [](std::vector<std::string> args, worldgen::Options& options) {
+        args.insert(args.begin(), "vantora-worldgen");
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        std::string error;
+        const bool parsed =
+            worldgen::parseOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+        EXPECT_EQ("", error);
+        return parsed;
+    };
+    worldgen::Options options;
+    ASSERT_TRUE(parse({"--people-away=12.5", "2048", "--embed", "in", "8", "--assets=a b",
+                       "18446744073709551615", "--force", "dir"},
+                      options));
+    EXPECT_EQ(2048, options.rows);
+    EXPECT_EQ(8, options.cols);
+    EXPECT_EQ(18446744073709551615ULL, options.seed);
+    EXPECT_EQ("dir", options.outDir);
+    EXPECT_EQ(12.5, options.peopleAway);
+    EXPECT_EQ("in", options.embedDir);
+    EXPECT_EQ("a b", options.assetsDir);
+    EXPECT_TRUE(options.force);
+
+    // After "--" a folder's name may start with a dash.
+    worldgen::Options plain;
+    ASSERT_TRUE(parse({"8", "--people-away", "7", "9", "--", "0", "-odd"}, plain));
+    EXPECT_EQ(8, plain.rows);
+    EXPECT_EQ(9, plain.cols);
+    EXPECT_EQ(0u, plain.seed);
+    EXPECT_EQ("-odd", plain.outDir);
+    EXPECT_EQ(7.0, plain.peopleAway);
+    EXPECT_EQ("", plain.assetsDir);
+    EXPECT_FALSE(plain.force);
+}
+
+TEST(CheckerCommandLine, AllListsEveryFindingWhereverItStands)
+{
+    TempWorkDir dir;
+    copyBundledWorld();
+    std::string terrain = "111";
+    for (int i = 0; i < 25; ++i) terrain += "\n1";
+    dir.write("terrain.txt", terrain);
+    const ProgramRun all = check({"--all", "."});
+    EXPECT_EQ(1, all.status);
+    EXPECT_EQ(std::string::npos, all.out.find("not shown")) << all.out;
+    EXPECT_NE(check({"."}).out, all.out);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-a", "."}, {".", "-a"}, {"-a"}, {"--al"}}) {
+        const ProgramRun same = check(args);
+        EXPECT_EQ(1, same.status) << args[0];
+        EXPECT_EQ(all.out, same.out) << args[0];
+        EXPECT_EQ("", same.err) << args[0];
+    }
+}
+
+TEST(CheckerCommandLine, ExitStatusTellsCleanFromBrokenFromBadArguments)
+{
+    TempWorkDir dir;
+    copyBundledWorld();
+    EXPECT_EQ(0, check({"."}).status);
+    dir.write("terrain.txt", readFile("terrain.txt") + "\n");
+    EXPECT_EQ(0, check({"."}).status) << "a note alone";
+    dir.write("snow.raw", "");
+    EXPECT_EQ(1, check({"."}).status) << "a warning";
+    fs::remove("snow.raw");
+    EXPECT_EQ(1, check({"."}).status) << "an error";
+
+    const ProgramRun unknown = check({"--fast", "."});
+    EXPECT_EQ(2, unknown.status);
+    EXPECT_EQ("vantora-check: unknown option '--fast'\n"
+              "Try 'vantora-check --help' for more information.\n",
+              unknown.err);
+    EXPECT_EQ("", unknown.out);
+    const ProgramRun nowhere = check({"nowhere"});
+    EXPECT_EQ(2, nowhere.status);
+    EXPECT_EQ("vantora-check: nowhere: not a folder\n", nowhere.err);
+}
+
+TEST(CheckerCommandLine, AFolderThatIsNoneLeavesTheOthersChecked)
+{
+    TempWorkDir dir;
+    copyBundledWorld();
+    const ProgramRun alone = check({"."});
+    ASSERT_EQ(0, alone.status);
+    const ProgramRun mixed = check({"nowhere", ".", "terrain.txt"});
+    EXPECT_EQ(2, mixed.status);
+    EXPECT_EQ(alone.out, mixed.out);
+    EXPECT_EQ("vantora-check: nowhere: not a folder\nvantora-check: terrain.txt: not a folder\n",
+              mixed.err);
+    // After "--" everything is a folder, even a word that looks like an option.
+    const ProgramRun dashed = check({"--", "-a"});
+    EXPECT_EQ(2, dashed.status);
+    EXPECT_EQ("", dashed.out);
+    EXPECT_EQ("vantora-check: -a: not a folder\n", dashed.err);
+}
