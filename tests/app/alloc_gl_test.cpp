@@ -3,7 +3,8 @@
 // binary; it only counts, and a test reads the count before and after what it measures.
 #include "app/display.h"
 #include "app/keyboard.h"
-#include "app/startup.h"
+#include "terrain/world.h"
+#include "terrain/world_source.h"
 #include "tests/support/gl_test_util.h"
 
 #include <GL/gl.h>
@@ -76,28 +77,42 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept
 
 namespace {
 
-// A small world with every band, a cube, a pyramid, a tree, a start and places for people.
+// A small world with every band, a cube, a pyramid, a tree, a start and places for people,
+// loaded as the game loads it (textures included) and left as start-up leaves it.
 class SteadyPlay : public GlTest {
   protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        dir.write("terrain.txt", "11111\n12591\n11811\n11111\n11111\n");
-        dir.write("objects.txt", ".....\n.C.A.\n..T..\n..X..\n.....\n");
+        files.set(WorldFile::Terrain, "11111\n12591\n11811\n11111\n11111\n");
+        files.set(WorldFile::Objects, ".....\n.C.A.\n..T..\n..X..\n.....\n");
         const std::string square = "1\n0.5 0.5 0.5\n4\n-3 -3 0\n3 -3 0\n3 3 0\n-3 3 0\n";
-        for (const char* name : {"cube.txt", "pyramid.txt", "tree.txt", "person.txt"})
-            dir.write(name, square);
+        for (WorldFile model :
+             {WorldFile::Cube, WorldFile::Pyramid, WorldFile::Tree, WorldFile::Person})
+            files.set(model, square);
         const std::string texture(64 * 64 * 3, '\x80');
-        for (const char* name : {"water256_2.raw", "dirt.raw", "grass.raw", "snow.raw"})
-            dir.write(name, texture);
-        CapturedStdout quiet;
-        initScene();
+        for (WorldFile band :
+             {WorldFile::Water, WorldFile::Dirt, WorldFile::Grass, WorldFile::Snow})
+            files.set(band, texture);
+        load.clock = fixedClock;
+        game.grid = loadWorld(load);
+        ASSERT_NE(nullptr, game.grid);
+        int instances = 0;
+        for (const ModelInstance* i = game.grid->instances; i; i = i->next) ++instances;
+        ASSERT_EQ(3, instances);
+        for (const Person* person : game.grid->people) ASSERT_NE(nullptr, person);
+        game.playerX = static_cast<float>(game.grid->startX);
+        game.playerY = static_cast<float>(game.grid->startY);
+        game.playerZ = static_cast<float>(game.grid->startZ);
+        game.headingX = -1;
+        game.depthTest = 1;
+        glEnable(GL_DEPTH_TEST);
     }
 
     void TearDown() override
     {
-        // The load clears snowTexture; the snow name lives on only in the snow cells.
-        std::set<GLuint> names{game.waterTexture, game.grassTexture, game.dirtTexture};
+        // The load clears the snow name; it lives on only in the snow cells.
+        std::set<GLuint> names{load.textures.water, load.textures.grass, load.textures.dirt};
         for (int row = 0; game.grid && row < game.grid->rows; ++row)
             for (int col = 0; col < game.grid->cols; ++col)
                 names.insert(game.grid->cellAt(row, col)->texture);
@@ -120,7 +135,16 @@ class SteadyPlay : public GlTest {
         }
     }
 
-    TempWorkDir dir;
+    // The turns of all people: each grid pass that draws one adds 5 to his.
+    static float totalSpin()
+    {
+        float sum = 0;
+        for (const Person* person : game.grid->people) sum += person->spin;
+        return sum;
+    }
+
+    MemoryWorld files;
+    WorldLoad load{files, game.meshes, quietLog()};
 };
 
 } // namespace
@@ -134,6 +158,8 @@ TEST_F(SteadyPlay, KeyPressAndFrameAllocateNothing)
     playEveryKey(nullptr);
     const GlMark mark = GlMark::now();
 
+    const float spin = totalSpin();
+
     std::string allocating;
     playEveryKey(&allocating);
     const long long before = newCalls;
@@ -143,6 +169,7 @@ TEST_F(SteadyPlay, KeyPressAndFrameAllocateNothing)
     EXPECT_EQ("", allocating) << "keys whose press and frame called operator new";
     EXPECT_EQ(0, frameOnly);
     EXPECT_TRUE(leftAsFound(mark));
+    EXPECT_GT(totalSpin(), spin) << "the frames measured drew no people";
 }
 
 TEST(CountingOperatorNew, SeesEveryAllocationForm)

@@ -6,6 +6,7 @@
 
 #include <GL/glu.h>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -23,6 +24,15 @@ std::vector<double> matrix(GLenum which)
             return ::testing::AssertionFailure()
                    << "element " << i << ": " << a[i] << " instead of " << b[i];
     return ::testing::AssertionSuccess();
+}
+
+// GL's fog start and end.
+std::pair<float, float> fogRangeInGl()
+{
+    float start = 0, end = 0;
+    glGetFloatv(GL_FOG_START, &start);
+    glGetFloatv(GL_FOG_END, &end);
+    return {start, end};
 }
 
 // The frame's player and heading; the display reads nothing else of where he is.
@@ -66,7 +76,7 @@ class DisplayFrame : public GlTest {
     {
         const float up[3] = {0, 0, 1};
         addMesh(51, {{{1, 1, 0}, {{-1, 0, 0}, {1, 0, 0}, {0, 0, 3}}}}, up);
-        game.grid = makeGrid({"11111", "11111", "11111", "11111", "11111"});
+        game.grid = makeLoadedGrid({"11111", "11111", "11111", "11111", "11111"});
         placePlayer(49, 25, 8, -1, 0);
         return addPerson(*game.grid, 0, 51, 25, 25, 5);
     }
@@ -90,11 +100,8 @@ TEST_F(DisplayFrame, FogRangeFollowsTheCameraAndHeight)
         game.overheadHeight = c.height;
         game.playerZ = c.z;
         frame();
-        float start = 0, end = 0;
-        glGetFloatv(GL_FOG_START, &start);
-        glGetFloatv(GL_FOG_END, &end);
-        EXPECT_EQ(c.start, start) << "overhead " << c.overhead << " at height " << c.z;
-        EXPECT_EQ(c.end, end) << "overhead " << c.overhead << " at height " << c.z;
+        EXPECT_EQ(std::make_pair(c.start, c.end), fogRangeInGl())
+            << "overhead " << c.overhead << " at height " << c.z;
     }
 }
 
@@ -104,11 +111,7 @@ TEST_F(DisplayFrame, FogOffLeavesTheRangeAlone)
     glFogf(GL_FOG_END, 2);
     game.playerZ = 40;
     frame();
-    float start = 0, end = 0;
-    glGetFloatv(GL_FOG_START, &start);
-    glGetFloatv(GL_FOG_END, &end);
-    EXPECT_EQ(1.0f, start);
-    EXPECT_EQ(2.0f, end);
+    EXPECT_EQ(std::make_pair(1.0f, 2.0f), fogRangeInGl());
 }
 
 TEST_F(DisplayFrame, HiddenLinePassOnlyInWireFrameWithDepthTest)
@@ -148,7 +151,7 @@ TEST_F(DisplayFrame, HiddenLinePassOnlyInWireFrameWithDepthTest)
     }
 }
 
-TEST_F(DisplayFrame, HiddenLinePassFillsBlackAfterTheLines)
+TEST_F(DisplayFrame, WireFrameDrawsPolygonsOnlyForItsBlackHiddenLinePass)
 {
     smallWorldWithPerson();
     game.filled = 0;
@@ -170,14 +173,8 @@ TEST_F(DisplayFrame, HiddenLinePassFillsBlackAfterTheLines)
 
     game.depthTest = 0;
     EXPECT_EQ(0, countTokens(frameFeedback(), GL_POLYGON_TOKEN)) << "all edges stay visible";
-}
-
-TEST_F(DisplayFrame, FilledFrameDrawsPolygons)
-{
-    smallWorldWithPerson();
     game.filled = 1;
-    game.depthTest = 1;
-    EXPECT_GT(countTokens(frameFeedback(), GL_POLYGON_TOKEN), 8);
+    EXPECT_GT(countTokens(frameFeedback(), GL_POLYGON_TOKEN), 8) << "a filled frame has its own";
 }
 
 TEST_F(DisplayFrame, CameraFollowsThePlayer)

@@ -1,6 +1,7 @@
 // The keys in a real GL context: switches with their capabilities, fog, the overhead camera,
 // moves with their rescue test, unbound keys (restart and quit end the process: never pressed).
 #include "app/keyboard.h"
+#include "app/player_control.h"
 #include "tests/support/gl_test_util.h"
 
 #include <cmath>
@@ -93,10 +94,16 @@ class Keyboard : public GlTest {
     // A flat 5 x 5 world at height 5 (no objects) and the player over it, facing north.
     void flatWorld()
     {
-        game.grid = makeGrid({"11111", "11111", "11111", "11111", "11111"});
-        game.playerX = 25;
-        game.playerY = 25;
-        game.playerZ = 8;
+        game.grid = makeLoadedGrid({"11111", "11111", "11111", "11111", "11111"});
+        placePlayer(25, 25, 8);
+    }
+
+    // The player at (x, y, z), facing north.
+    static void placePlayer(float x, float y, float z)
+    {
+        game.playerX = x;
+        game.playerY = y;
+        game.playerZ = z;
         game.headingX = -1;
         game.headingY = 0;
     }
@@ -236,14 +243,17 @@ TEST_F(Keyboard, CameraHeightStaysWithin0And27)
 TEST_F(Keyboard, UpperCaseTwinsActLikeTheirLowerCaseKeys)
 {
     flatWorld();
-    person(0, 25, 19, 5);
-    const GameState start = game;
+    Person* standing = person(0, 25, 19, 5);
+    TerrainGrid* world = game.grid;
     const char* pairs[] = {"iI", "aA", "zZ", "jJ", "lL", "fF", "oO"};
     for (const char* pair : pairs) {
         std::vector<double> after[2];
         for (int k = 0; k < 2; ++k) {
-            game = start;
-            game.grid->people[0]->saved = false;
+            // The state flatWorld left, with its world and person.
+            game = GameState();
+            game.grid = world;
+            placePlayer(25, 25, 8);
+            standing->saved = false;
             glDisable(GL_FOG);
             setOtherFog();
             const auto before = snapshot();
@@ -290,10 +300,9 @@ TEST_F(Keyboard, RefusedMovesStillRescue)
         game.playerX = c.player[0];
         game.playerY = c.player[1];
         game.playerZ = c.player[2];
-        {
-            CapturedStdout quiet;
-            press(c.key);
-        }
+        CapturedStdout out;
+        press(c.key);
+        EXPECT_EQ("", out.text()) << "the edge, the ceiling and the ground refuse silently";
         EXPECT_TRUE(p->saved) << c.key;
         EXPECT_EQ(++expectedCount, game.savedCount) << c.key;
         EXPECT_EQ(c.player[0], game.playerX) << c.key;
@@ -302,6 +311,41 @@ TEST_F(Keyboard, RefusedMovesStillRescue)
         delete p;
         game.grid->people[0] = nullptr;
     }
+}
+
+TEST_F(Keyboard, MovesAskTheGameStateWorldAndReportSolidObjects)
+{
+    // A cube of level 2 (its top at 10) on the cell north of the player.
+    game.grid = makeLoadedGrid({"11111", "11211", "11111"}, [](TerrainGrid& grid) {
+        grid.placeModel(newInstance(999, 0), 1, 2, 0, quietLog());
+    });
+    placePlayer(21, 25, 8);
+    const char* const underModel = "terrain has model & user flying under TERRAIN!!!\n";
+    {
+        CapturedStdout out;
+        press('i');
+        EXPECT_EQ(21.0f, game.playerX);
+        EXPECT_TRUE(isBlocked(19, 25, 8));
+        EXPECT_FALSE(isBlocked(19, 25, 10.5f));
+        EXPECT_EQ(std::string(underModel) + underModel, out.text());
+    }
+    game.playerZ = 10.5f;
+    press('i');
+    EXPECT_EQ(19.0f, game.playerX);
+
+    // Without a world every position is refused, silently; turns still turn.
+    delete game.grid;
+    game.grid = nullptr;
+    CapturedStdout out;
+    EXPECT_TRUE(isBlocked(19, 25, 20));
+    press('i');
+    press('a');
+    press('z');
+    EXPECT_EQ(19.0f, game.playerX);
+    EXPECT_EQ(10.5f, game.playerZ);
+    press('l');
+    EXPECT_NEAR(std::sin(5 * std::acos(-1.0) / 180), game.headingY, 1e-6);
+    EXPECT_EQ("", out.text());
 }
 
 TEST_F(Keyboard, ForwardRescuesFromTheNewPosition)

@@ -1,45 +1,24 @@
-// Tests of the model file reader, the mesh identifiers and the lookup in the mesh store.
-#include "app/game_state.h"
+// Tests of the model reader, its observer, the mesh identifiers and the lookup in the store.
 #include "models/mesh_store.h"
 #include "tests/support/test_support.h"
 
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
-std::string format(const char* fmt, ...)
-{
-    char buffer[256];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buffer, sizeof buffer, fmt, args);
-    va_end(args);
-    return buffer;
-}
-
-// The first and last lines that every successful read prints.
+// The first and last lines that every successful read writes.
 std::string countLine(int id, int faceCount)
 {
-    return format("number of faces for idnum: %d is %d\n", id, faceCount);
+    return "number of faces for idnum: " + std::to_string(id) + " is " + std::to_string(faceCount) +
+           "\n";
 }
 std::string createdLine(int id)
 {
-    return format("created geometry with ID: %d - %d\n", id, id);
-}
-
-// Puts a mesh with the given identifier at the head of the store, as loadMesh would.
-Mesh* pushMesh(int16_t id)
-{
-    Mesh* mesh = new Mesh;
-    mesh->id = id;
-    mesh->next = meshList;
-    meshList = mesh;
-    return mesh;
+    return "created geometry with ID: " + std::to_string(id) + " - " + std::to_string(id) + "\n";
 }
 
 void expectNormal(const MeshFace& face, float x, float y, float z)
@@ -51,26 +30,40 @@ void expectNormal(const MeshFace& face, float x, float y, float z)
 
 const char* const redTriangle = "1\n1.0 0.0 0.0\n3\n0 0 0\n1 0 0\n0 1 0\n";
 
+// A store of the test's own; `printed` keeps the lines of the last read or lookup.
 class MeshFile : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
-        game = GameState();
-        releaseMeshes();
-    }
-    void TearDown() override { releaseMeshes(); }
-
-    // Loads a model file holding `bytes`; returns the id and keeps what was printed.
+    // Reads a model of these bytes into the store; returns the id.
     int load(const std::string& bytes)
     {
-        dir.write("model.txt", bytes);
-        CapturedStdout out;
-        const int id = loadMesh("model.txt");
-        printed = out.text();
+        InputBytes in(bytes);
+        LogStream log;
+        const int id = store.loadMesh(in.get(), log.get());
+        printed = log.text();
         return id;
     }
 
-    TempWorkDir dir;
+    // Looks the id up in the store.
+    const Mesh* find(int id)
+    {
+        LogStream log;
+        const Mesh* found = store.findMesh(id, log.get());
+        printed = log.text();
+        return found;
+    }
+
+    // Puts a mesh with the given identifier at the head of the store, as loadMesh would.
+    Mesh* pushMesh(int16_t id)
+    {
+        Mesh* mesh = new Mesh;
+        mesh->id = id;
+        store.adopt(mesh);
+        return mesh;
+    }
+
+    const Mesh* head() const { return store.newest(); }
+
+    MeshStore store;
     std::string printed;
 };
 
@@ -81,12 +74,12 @@ TEST_F(MeshFile, OneTriangleReadsCornersColourAndNormal)
                   "face: 0 vertex:1 = 1.000000, 0.000000, 0.000000\n" +
                   "face: 0 vertex:2 = 0.000000, 1.000000, 0.000000\n" + createdLine(id),
               printed);
-    ASSERT_NE(nullptr, meshList);
-    EXPECT_EQ(id, meshList->id);
-    EXPECT_EQ(nullptr, meshList->next);
-    EXPECT_EQ(1, meshList->faceCount);
-    ASSERT_EQ(1u, meshList->faces.size());
-    const MeshFace& face = meshList->faces[0];
+    ASSERT_NE(nullptr, head());
+    EXPECT_EQ(id, head()->id);
+    EXPECT_EQ(nullptr, head()->next);
+    EXPECT_EQ(1, head()->faceCount);
+    ASSERT_EQ(1u, head()->faces.size());
+    const MeshFace& face = head()->faces[0];
     EXPECT_EQ(3, face.vertexCount);
     ASSERT_EQ(3u, face.vertices.size());
     const float corners[3][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
@@ -102,28 +95,28 @@ TEST_F(MeshFile, OneTriangleReadsCornersColourAndNormal)
 TEST_F(MeshFile, ClockwiseCornersGiveDownwardNormal)
 {
     load("1\n1.0 0.0 0.0\n3\n0 0 0\n0 1 0\n1 0 0\n");
-    ASSERT_NE(nullptr, meshList);
-    ASSERT_EQ(1u, meshList->faces.size());
-    expectNormal(meshList->faces[0], 0, 0, -1);
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    expectNormal(head()->faces[0], 0, 0, -1);
 }
 
 TEST_F(MeshFile, NormalIsUnitLengthForLargeFaces)
 {
     // A right triangle with legs 4 and 3 in the x-z plane: the cross product is (0, -12, 0).
     load("1\n0 1 0\n3\n2 2 2\n6 2 2\n2 2 5\n");
-    ASSERT_NE(nullptr, meshList);
-    ASSERT_EQ(1u, meshList->faces.size());
-    expectNormal(meshList->faces[0], 0, -1, 0);
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    expectNormal(head()->faces[0], 0, -1, 0);
 }
 
 TEST_F(MeshFile, EmptyFileGivesMeshWithoutFaces)
 {
     const int id = load("");
     EXPECT_EQ(countLine(id, 0) + createdLine(id), printed);
-    ASSERT_NE(nullptr, meshList);
-    EXPECT_EQ(id, meshList->id);
-    EXPECT_EQ(0, meshList->faceCount);
-    EXPECT_TRUE(meshList->faces.empty());
+    ASSERT_NE(nullptr, head());
+    EXPECT_EQ(id, head()->id);
+    EXPECT_EQ(0, head()->faceCount);
+    EXPECT_TRUE(head()->faces.empty());
 }
 
 TEST_F(MeshFile, ZeroOrNegativeFaceCountReadsNoFace)
@@ -132,13 +125,13 @@ TEST_F(MeshFile, ZeroOrNegativeFaceCountReadsNoFace)
     const std::string face = "1 0 0\n3\n0 0 0\n1 0 0\n0 1 0\n";
     int id = load("-3\n" + face);
     EXPECT_EQ(countLine(id, -3) + createdLine(id), printed);
-    EXPECT_EQ(0, meshList->faceCount);
-    EXPECT_TRUE(meshList->faces.empty());
+    EXPECT_EQ(0, head()->faceCount);
+    EXPECT_TRUE(head()->faces.empty());
 
     id = load("0\n" + face);
     EXPECT_EQ(countLine(id, 0) + createdLine(id), printed);
-    EXPECT_EQ(0, meshList->faceCount);
-    EXPECT_TRUE(meshList->faces.empty());
+    EXPECT_EQ(0, head()->faceCount);
+    EXPECT_TRUE(head()->faces.empty());
 }
 
 TEST_F(MeshFile, FaceWithoutCornersIsKeptAndReadingGoesOn)
@@ -148,15 +141,15 @@ TEST_F(MeshFile, FaceWithoutCornersIsKeptAndReadingGoesOn)
                   "face: 2 vertex:1 = 1.000000, 0.000000, 0.000000\n" +
                   "face: 2 vertex:2 = 0.000000, 1.000000, 0.000000\n" + createdLine(id),
               printed);
-    ASSERT_NE(nullptr, meshList);
-    EXPECT_EQ(3, meshList->faceCount);
-    ASSERT_EQ(3u, meshList->faces.size());
+    ASSERT_NE(nullptr, head());
+    EXPECT_EQ(3, head()->faceCount);
+    ASSERT_EQ(3u, head()->faces.size());
     for (int f = 0; f < 2; ++f) {
-        EXPECT_EQ(0, meshList->faces[f].vertexCount);
-        EXPECT_TRUE(meshList->faces[f].vertices.empty());
-        expectNormal(meshList->faces[f], 0, 0, 1);
+        EXPECT_EQ(0, head()->faces[f].vertexCount);
+        EXPECT_TRUE(head()->faces[f].vertices.empty());
+        expectNormal(head()->faces[f], 0, 0, 1);
     }
-    const MeshFace& last = meshList->faces[2];
+    const MeshFace& last = head()->faces[2];
     EXPECT_EQ(3, last.vertexCount);
     EXPECT_EQ(0.0f, last.vertices[0].colour[0]);
     EXPECT_EQ(1.0f, last.vertices[0].colour[2]);
@@ -173,9 +166,9 @@ TEST_F(MeshFile, LayoutAndLineEndsDoNotMatter)
     for (const char* bytes : variants) {
         SCOPED_TRACE(bytes);
         load(bytes);
-        ASSERT_NE(nullptr, meshList);
-        ASSERT_EQ(1u, meshList->faces.size());
-        const MeshFace& face = meshList->faces[0];
+        ASSERT_NE(nullptr, head());
+        ASSERT_EQ(1u, head()->faces.size());
+        const MeshFace& face = head()->faces[0];
         ASSERT_EQ(3u, face.vertices.size());
         EXPECT_EQ(1.0f, face.vertices[1].position[0]);
         EXPECT_EQ(1.0f, face.vertices[2].position[1]);
@@ -190,17 +183,17 @@ TEST_F(MeshFile, TwoHundredCornerFaceIsReadInFull)
     for (int v = 0; v < 200; ++v) bytes += std::to_string(v) + " 0 " + std::to_string(v * v) + "\n";
     bytes += "0 0 1\n3\n0 0 0\n1 0 0\n0 1 0\n";
     const int id = load(bytes);
-    ASSERT_NE(nullptr, meshList);
-    EXPECT_EQ(2, meshList->faceCount);
-    ASSERT_EQ(2u, meshList->faces.size());
-    const MeshFace& big = meshList->faces[0];
+    ASSERT_NE(nullptr, head());
+    EXPECT_EQ(2, head()->faceCount);
+    ASSERT_EQ(2u, head()->faces.size());
+    const MeshFace& big = head()->faces[0];
     EXPECT_EQ(-56, big.vertexCount);
     ASSERT_EQ(200u, big.vertices.size());
     EXPECT_EQ(199.0f, big.vertices[199].position[0]);
     EXPECT_EQ(39601.0f, big.vertices[199].position[2]);
     expectNormal(big, 0, -1, 0); // from the first three corners only
     // The face after it starts where the 200th corner ended.
-    const MeshFace& next = meshList->faces[1];
+    const MeshFace& next = head()->faces[1];
     EXPECT_EQ(3, next.vertexCount);
     EXPECT_EQ(1.0f, next.vertices[0].colour[2]);
     EXPECT_EQ(1.0f, next.vertices[1].position[0]);
@@ -216,9 +209,9 @@ TEST_F(MeshFile, FaceCountAbove32767IsCutTo16Bits)
     for (int f = 0; f < 40000; ++f) bytes += "0 0 0\n0\n";
     const int id = load(bytes);
     EXPECT_EQ(countLine(id, 40000) + createdLine(id), printed);
-    ASSERT_NE(nullptr, meshList);
-    EXPECT_EQ(40000u, meshList->faces.size());
-    EXPECT_EQ(-25536, meshList->faceCount);
+    ASSERT_NE(nullptr, head());
+    EXPECT_EQ(40000u, head()->faces.size());
+    EXPECT_EQ(-25536, head()->faceCount);
 }
 
 TEST_F(MeshFile, TruncatedFileKeepsWhatWasRead)
@@ -227,13 +220,13 @@ TEST_F(MeshFile, TruncatedFileKeepsWhatWasRead)
     EXPECT_EQ(countLine(id, 2) + "face: 0 vertex:0 = 0.000000, 0.000000, 0.000000\n" +
                   "face: 0 vertex:1 = 1.000000, 0.000000, 0.000000\n" + createdLine(id),
               printed);
-    ASSERT_NE(nullptr, meshList);
-    EXPECT_EQ(id, meshList->id);
-    EXPECT_EQ(1, meshList->faceCount);
-    ASSERT_EQ(1u, meshList->faces.size());
-    EXPECT_EQ(2, meshList->faces[0].vertexCount);
-    EXPECT_EQ(2u, meshList->faces[0].vertices.size());
-    expectNormal(meshList->faces[0], 0, 0, 1);
+    ASSERT_NE(nullptr, head());
+    EXPECT_EQ(id, head()->id);
+    EXPECT_EQ(1, head()->faceCount);
+    ASSERT_EQ(1u, head()->faces.size());
+    EXPECT_EQ(2, head()->faces[0].vertexCount);
+    EXPECT_EQ(2u, head()->faces[0].vertices.size());
+    expectNormal(head()->faces[0], 0, 0, 1);
 }
 
 TEST_F(MeshFile, NumberThatFailsToConvertEndsTheRead)
@@ -242,9 +235,9 @@ TEST_F(MeshFile, NumberThatFailsToConvertEndsTheRead)
     EXPECT_EQ(countLine(id, 1) + "face: 0 vertex:0 = 0.000000, 0.000000, 0.000000\n" +
                   createdLine(id),
               printed);
-    ASSERT_NE(nullptr, meshList);
-    ASSERT_EQ(1u, meshList->faces.size());
-    EXPECT_EQ(1, meshList->faces[0].vertexCount);
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    EXPECT_EQ(1, head()->faces[0].vertexCount);
 }
 
 TEST_F(MeshFile, HugeCountsAllocateOnlyWhatArrives)
@@ -252,14 +245,14 @@ TEST_F(MeshFile, HugeCountsAllocateOnlyWhatArrives)
     // why: a count taken at its word allocated gigabytes before a single face was read.
     const int id = load("2000000000\n1 0 0\n3\n0 0 0\n1 0 0\n0 1 0\n");
     EXPECT_EQ(0u, printed.rfind(countLine(id, 2000000000), 0));
-    ASSERT_NE(nullptr, meshList);
-    EXPECT_EQ(1, meshList->faceCount);
-    EXPECT_EQ(1u, meshList->faces.size());
-    EXPECT_LT(meshList->faces.capacity(), 64u);
+    ASSERT_NE(nullptr, head());
+    EXPECT_EQ(1, head()->faceCount);
+    EXPECT_EQ(1u, head()->faces.size());
+    EXPECT_LT(head()->faces.capacity(), 64u);
 
     load("1\n1 0 0\n2000000000\n0 0 0\n1 0 0\n");
-    ASSERT_EQ(1u, meshList->faces.size());
-    const MeshFace& face = meshList->faces[0];
+    ASSERT_EQ(1u, head()->faces.size());
+    const MeshFace& face = head()->faces[0];
     EXPECT_EQ(2, face.vertexCount);
     EXPECT_EQ(2u, face.vertices.size());
     EXPECT_LT(face.vertices.capacity(), 64u);
@@ -274,11 +267,11 @@ TEST_F(MeshFile, DegenerateFacesGetUpwardNormal)
          "1 0 0\n3\n3 3 3\n3 3 3\n3 3 3\n"          // coincident
          "1 0 0\n3\nnan 0 0\n1 0 0\n0 1 0\n"        // not a number
          "1 0 0\n4\n0 0 0\n0 0 0\n1 0 0\n0 1 0\n"); // first two corners coincide
-    ASSERT_NE(nullptr, meshList);
-    ASSERT_EQ(5u, meshList->faces.size());
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(5u, head()->faces.size());
     for (int f = 0; f < 5; ++f) {
         SCOPED_TRACE(f);
-        expectNormal(meshList->faces[f], 0, 0, 1);
+        expectNormal(head()->faces[f], 0, 0, 1);
     }
 }
 
@@ -286,9 +279,9 @@ TEST_F(MeshFile, OverflowingCrossProductGivesFiniteNormal)
 {
     // why: a cross product that overflowed to infinity normalised to NaN.
     load("1\n1 0 0\n3\n0 0 0\n0 1e30 0\n1e30 0 0\n");
-    ASSERT_NE(nullptr, meshList);
-    ASSERT_EQ(1u, meshList->faces.size());
-    const float* n = meshList->faces[0].normal;
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    const float* n = head()->faces[0].normal;
     for (int k = 0; k < 3; ++k) EXPECT_TRUE(std::isfinite(n[k])) << k;
     EXPECT_NEAR(1.0, std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1e-5);
 }
@@ -299,13 +292,62 @@ TEST_F(MeshFile, MissingFileReturnsMinusOneAndUsesOneRandomNumber)
     rand();
     const int second = rand();
     srand(5);
-    CapturedStdout out;
-    const int id = loadMesh("absent.txt");
-    const std::string text = out.text();
-    EXPECT_EQ(-1, id);
-    EXPECT_EQ("", text);
-    EXPECT_EQ(nullptr, meshList);
+    LogStream log;
+    EXPECT_EQ(-1, store.loadMesh(nullptr, log.get()));
+    EXPECT_EQ("", log.text());
+    EXPECT_EQ(nullptr, head());
     EXPECT_EQ(second, rand());
+}
+
+// Every number the reader tells of, one line each: what, face, corner, bytes, converted.
+class NumberLog : public ModelObserver {
+  public:
+    void number(ModelNumber what, int face, int corner, long long before, long long after,
+                bool converted) override
+    {
+        static const char* const names[] = {"count",   "red", "green", "blue",
+                                            "corners", "x",   "y",     "z"};
+        lines += std::string(names[static_cast<int>(what)]) + " " + std::to_string(face) + " " +
+                 std::to_string(corner) + " " + std::to_string(before) + "-" +
+                 std::to_string(after) + (converted ? "\n" : " failed\n");
+    }
+    std::string lines;
+};
+
+TEST_F(MeshFile, ObserverHearsEachNumberWithItsBytesAndTheReadIsUnchanged)
+{
+    const std::string bytes = "1\n0.5 0 1\n3\n7 8 9\n3 x\n";
+    NumberLog numbers;
+    srand(1);
+    InputBytes in(bytes);
+    LogStream log;
+    const int id = store.loadMesh(in.get(), log.get(), &numbers);
+    EXPECT_EQ("count -1 -1 0-1\n"
+              "red 0 -1 1-5\n"
+              "green 0 -1 5-7\n"
+              "blue 0 -1 7-9\n"
+              "corners 0 -1 9-11\n"
+              "x 0 0 11-13\n"
+              "y 0 0 13-15\n"
+              "z 0 0 15-17\n"
+              "x 0 1 17-19\n"
+              "y 0 1 19-20 failed\n",
+              numbers.lines);
+
+    // Without an observer the same bytes give the same lines and the same mesh.
+    MeshStore unobserved;
+    srand(1);
+    InputBytes again(bytes);
+    LogStream plain;
+    EXPECT_EQ(id, unobserved.loadMesh(again.get(), plain.get()));
+    EXPECT_EQ(plain.text(), log.text());
+    EXPECT_EQ(countLine(id, 1) + "face: 0 vertex:0 = 7.000000, 8.000000, 9.000000\n" +
+                  createdLine(id),
+              log.text());
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    EXPECT_EQ(1, head()->faces[0].vertexCount);
+    EXPECT_EQ(0.5f, head()->faces[0].vertices[0].colour[0]);
 }
 
 class MeshId : public MeshFile {};
@@ -326,31 +368,31 @@ TEST_F(MeshId, FreshProcessGivesTheSameFourIds)
 
 TEST_F(MeshId, EmptyStoreTakesLowSixteenBitsOfTheSquare)
 {
-    EXPECT_EQ(-19255, meshIdFor(18467u * 18467u));
-    EXPECT_EQ(0x5678, meshIdFor(0x12345678u));
-    EXPECT_EQ(-1, meshIdFor(0xABCDFFFFu));
+    EXPECT_EQ(-19255, store.meshIdFor(18467u * 18467u));
+    EXPECT_EQ(0x5678, store.meshIdFor(0x12345678u));
+    EXPECT_EQ(-1, store.meshIdFor(0xABCDFFFFu));
 }
 
 TEST_F(MeshId, ClashesAreWalkedOnceFromTheNewest)
 {
     pushMesh(101);
     pushMesh(100); // head: 100, then 101
-    EXPECT_EQ(102, meshIdFor(100));
-    releaseMeshes();
+    EXPECT_EQ(102, store.meshIdFor(100));
+    store = MeshStore();
 
     // An increase is not checked again against the meshes already passed.
     pushMesh(100);
     pushMesh(101); // head: 101, then 100
-    EXPECT_EQ(101, meshIdFor(100));
-    EXPECT_EQ(102, meshIdFor(101 + 0x30000u));
+    EXPECT_EQ(101, store.meshIdFor(100));
+    EXPECT_EQ(102, store.meshIdFor(101 + 0x30000u));
 }
 
 TEST_F(MeshId, ClashAtTheTopWrapsToZero)
 {
     pushMesh(-1);
-    EXPECT_EQ(0, meshIdFor(0xFFFFu));
-    EXPECT_EQ(0, meshIdFor(0x7FFFFFFFu));
-    EXPECT_EQ(-2, meshIdFor(0xFFFEu));
+    EXPECT_EQ(0, store.meshIdFor(0xFFFFu));
+    EXPECT_EQ(0, store.meshIdFor(0x7FFFFFFFu));
+    EXPECT_EQ(-2, store.meshIdFor(0xFFFEu));
 }
 
 TEST_F(MeshId, LoadedMeshAvoidsTheIdsInTheStore)
@@ -365,11 +407,10 @@ TEST_F(MeshId, LoadedMeshAvoidsTheIdsInTheStore)
 
 class MeshLookup : public MeshFile {};
 
-TEST_F(MeshLookup, EmptyStorePrintsOnlyTheHeader)
+TEST_F(MeshLookup, EmptyStoreWritesOnlyTheHeader)
 {
-    CapturedStdout out;
-    EXPECT_EQ(nullptr, findMesh(0));
-    EXPECT_EQ("attempting to retrieve geometry\n", out.text());
+    EXPECT_EQ(nullptr, find(0));
+    EXPECT_EQ("attempting to retrieve geometry\n", printed);
 }
 
 TEST_F(MeshLookup, WalksFromNewestAndStopsAtFirstMatch)
@@ -377,52 +418,53 @@ TEST_F(MeshLookup, WalksFromNewestAndStopsAtFirstMatch)
     Mesh* oldest = pushMesh(7);
     Mesh* minusOne = pushMesh(-1);
     Mesh* newest = pushMesh(7);
-    {
-        CapturedStdout out;
-        EXPECT_EQ(newest, findMesh(7));
-        EXPECT_EQ("attempting to retrieve geometry\nid: 7\n", out.text());
-    }
-    {
-        CapturedStdout out;
-        EXPECT_EQ(minusOne, findMesh(-1));
-        EXPECT_EQ("attempting to retrieve geometry\nid: 7\nid: -1\n", out.text());
-    }
-    {
-        // The key is compared with the sign-widened id: 65535 is not -1.
-        CapturedStdout out;
-        EXPECT_EQ(nullptr, findMesh(65535));
-        EXPECT_EQ("attempting to retrieve geometry\nid: 7\nid: -1\nid: 7\n", out.text());
-    }
+    EXPECT_EQ(newest, find(7));
+    EXPECT_EQ("attempting to retrieve geometry\nid: 7\n", printed);
+    EXPECT_EQ(minusOne, find(-1));
+    EXPECT_EQ("attempting to retrieve geometry\nid: 7\nid: -1\n", printed);
+    // The key is compared with the sign-widened id: 65535 is not -1.
+    EXPECT_EQ(nullptr, find(65535));
+    EXPECT_EQ("attempting to retrieve geometry\nid: 7\nid: -1\nid: 7\n", printed);
     EXPECT_EQ(oldest, newest->next->next);
 }
 
 TEST_F(MeshLookup, FindsEachOfFourLoadedModels)
 {
-    dir.write("cube.txt", redTriangle);
-    dir.write("pyramid.txt", "");
-    dir.write("tree.txt", redTriangle);
-    dir.write("person.txt", "");
     srand(1);
-    int ids[4];
-    const char* const names[4] = {"cube.txt", "pyramid.txt", "tree.txt", "person.txt"};
-    {
-        CapturedStdout quiet;
-        for (int i = 0; i < 4; ++i) ids[i] = loadMesh(names[i]);
-    }
-    CapturedStdout out;
-    const Mesh* cube = findMesh(ids[0]);
-    EXPECT_EQ(format("attempting to retrieve geometry\nid: %d\nid: %d\nid: %d\nid: %d\n", ids[3],
-                     ids[2], ids[1], ids[0]),
-              out.text());
-    ASSERT_NE(nullptr, cube);
-    EXPECT_EQ(nullptr, cube->next);
-    EXPECT_EQ(1u, cube->faces.size());
-    for (int i = 0; i < 4; ++i) {
-        CapturedStdout quiet;
-        const Mesh* found = findMesh(ids[i]);
+    const int cube = load(redTriangle);
+    const int others[3] = {load(""), load(redTriangle), load("")};
+    const Mesh* found = find(cube);
+    EXPECT_EQ("attempting to retrieve geometry\nid: " + std::to_string(others[2]) +
+                  "\nid: " + std::to_string(others[1]) + "\nid: " + std::to_string(others[0]) +
+                  "\nid: " + std::to_string(cube) + "\n",
+              printed);
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(nullptr, found->next);
+    EXPECT_EQ(1u, found->faces.size());
+    for (int id : others) {
+        found = find(id);
         ASSERT_NE(nullptr, found);
-        EXPECT_EQ(ids[i], found->id);
+        EXPECT_EQ(id, found->id);
     }
+}
+
+TEST(MeshStore, MovingHandsTheMeshesOver)
+{
+    MeshStore first;
+    Mesh* mesh = new Mesh;
+    mesh->id = 3;
+    first.adopt(mesh);
+    MeshStore second(std::move(first));
+    EXPECT_EQ(nullptr, first.newest());
+    EXPECT_EQ(mesh, second.newest());
+
+    // Assigning frees what the store held and takes the other's meshes.
+    MeshStore third;
+    third.adopt(new Mesh);
+    third = std::move(second);
+    EXPECT_EQ(nullptr, second.newest());
+    EXPECT_EQ(mesh, third.newest());
+    EXPECT_EQ(nullptr, mesh->next);
 }
 
 } // namespace

@@ -131,15 +131,12 @@ TEST_F(ModelDraw, WithoutLightingNoNormalOrMaterial)
 
 TEST_F(ModelDraw, LightingGivesEachFaceItsColourAsOpaqueMaterialAndItsNormal)
 {
-    // A white light from straight above and no ambient term: each lit corner shows its
-    // face's diffuse material times the z of the face normal, with the material's alpha.
-    const float up[4] = {0, 0, 1, 0};
-    const float whiteLight[4] = {1, 1, 1, 1};
-    const float none[4] = {0, 0, 0, 1};
+    // A white light from straight above and no ambient term (the light's own is none, and the
+    // material reflects no specular light): each lit corner shows its face's diffuse material
+    // times the z of the face normal, with the material's alpha.
+    const float up[4] = {0, 0, 1, 0}, white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1};
     glLightfv(GL_LIGHT0, GL_POSITION, up);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, whiteLight);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, none);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
@@ -166,10 +163,10 @@ TEST_F(ModelDraw, OutlinePassWithLightingSetsMaterialButKeepsTheColour)
 
 TEST_F(ModelDraw, MissingMeshIsReportedAndDrawsNothing)
 {
-    releaseMeshes();
-    CapturedStdout out;
-    ModelInstance lost(21, 1);
-    EXPECT_EQ("attempting to retrieve geometry\n\ngeometry not found!!\n", out.text());
+    game.meshes = MeshStore();
+    LogStream log;
+    ModelInstance lost(game.meshes, 21, 1, log.get());
+    EXPECT_EQ("attempting to retrieve geometry\n\ngeometry not found!!\n", log.text());
     EXPECT_EQ(nullptr, lost.mesh);
     const Sentinels before;
     before.set();
@@ -206,17 +203,12 @@ TEST_F(ModelDraw, FaceWithoutCornersIsSkipped)
 TEST_F(ModelDraw, CornerCountCutTo8BitsSaysHowManyCornersDraw)
 {
     // A face of 260 corners counts as 4 (260 - 256); one of 200 counts as -56 and draws none.
-    TempWorkDir dir;
     std::string text = "2\n1 0 0\n260\n0 0 0\n2 0 0\n2 2 0\n0 2 0\n";
     for (int k = 4; k < 260; ++k) text += "1 1 5\n";
     text += "0 1 0\n200\n";
     for (int k = 0; k < 200; ++k) text += "3 3 0\n";
-    dir.write("big.txt", text);
-    int id = 0;
-    {
-        CapturedStdout quiet;
-        id = loadMesh("big.txt");
-    }
+    InputBytes in(text);
+    const int id = game.meshes.loadMesh(in.get(), quietLog());
     ModelInstance* big = newInstance(id, 0);
     const GlMark mark = GlMark::now();
     const auto shapes = outlines(feedbackOf([&] { big->draw(false, false); }));
@@ -236,8 +228,7 @@ class PersonDraw : public GlTest {
         GlTest::SetUp();
         const float up[3] = {0, 0, 1};
         addMesh(31, {{{0.5f, 1, 0.5f}, {{2, 0, 0}, {2, 1, 0}, {2, 0, 1}}}}, up);
-        CapturedStdout quiet;
-        person = new Person(31, 1);
+        person = new Person(game.meshes, 31, 1, quietLog());
         person->position[0] = 15;
         person->position[1] = 15;
         person->position[2] = 5;

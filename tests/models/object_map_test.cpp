@@ -1,72 +1,44 @@
 // Tests of reading objects.txt: which instance lands on which cell, the flattening and wall
 // flags of solid cells, the start cell, and the reader's diagnostic lines.
-#include "app/game_state.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
+#include "models/object_map.h"
 #include "player/collision.h"
 #include "terrain/grid.h"
-#include "terrain/world.h"
 #include "tests/support/test_support.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-Mesh* pushMesh(int16_t id)
-{
-    Mesh* mesh = new Mesh;
-    mesh->id = id;
-    mesh->next = meshList;
-    meshList = mesh;
-    return mesh;
-}
-
 const char* const lookupHeader = "attempting to retrieve geometry\n";
 
 // Four stand-in models; the store holds, from the head, person 14, tree 13, pyramid 12,
-// cube 11, so each lookup prints a known walk.
+// cube 11, so each lookup writes a known walk.
 class ObjectMap : public ::testing::Test {
   protected:
-    void SetUp() override
+    ObjectMap()
     {
-        game = GameState();
-        releaseMeshes();
-        cube = pushMesh(11);
-        pyramid = pushMesh(12);
-        tree = pushMesh(13);
-        pushMesh(14);
-        game.cubeMeshId = 11;
-        game.pyramidMeshId = 12;
-        game.treeMeshId = 13;
-        game.personMeshId = 14;
-    }
-    void TearDown() override
-    {
-        releaseWorld(grid);
-        releaseMeshes();
-        game = GameState();
+        const Mesh** models[4] = {&cube, &pyramid, &tree, &person};
+        for (int i = 0; i < 4; ++i) {
+            Mesh* mesh = new Mesh;
+            mesh->id = static_cast<int16_t>(11 + i);
+            meshes.adopt(mesh);
+            *models[i] = mesh;
+        }
     }
 
-    // A grid with one digit (the height level) per cell, stitched as the world load does.
-    void makeGrid(const std::vector<std::string>& levels)
-    {
-        grid = new TerrainGrid(static_cast<int>(levels.size()), static_cast<int>(levels[0].size()));
-        for (int r = 0; r < grid->rows; ++r)
-            for (int c = 0; c < grid->cols; ++c) grid->setCellHeight(r, c, levels[r][c] - '0');
-        for (int r = 0; r < grid->rows; ++r)
-            for (int c = 0; c < grid->cols; ++c) grid->stitchCell(r, c);
-    }
-
-    // Writes the map, reads it into the grid and returns what the reader printed.
+    // Reads the map onto the grid and returns the lines the reader wrote.
     std::string load(const std::string& map)
     {
-        dir.write("objects.txt", map);
-        CapturedStdout out;
-        started = loadObjects(*grid);
-        return out.text();
+        InputBytes in(map);
+        LogStream log;
+        started = loadObjects(*grid, in.get(), meshes, ids, log.get());
+        return log.text();
     }
 
     TerrainCell& cell(int r, int c) { return *grid->cellAt(r, c); }
@@ -126,26 +98,33 @@ class ObjectMap : public ::testing::Test {
         EXPECT_EQ(nullptr, grid->instances->next->next->next);
     }
 
-    TempWorkDir dir;
-    TerrainGrid* grid = nullptr;
-    Mesh* cube = nullptr;
-    Mesh* pyramid = nullptr;
-    Mesh* tree = nullptr;
+    MeshStore meshes;
+    MeshIds ids{11, 12, 13, 14};
+    std::unique_ptr<TerrainGrid> grid;
+    const Mesh* cube = nullptr;
+    const Mesh* pyramid = nullptr;
+    const Mesh* tree = nullptr;
+    const Mesh* person = nullptr;
     bool started = false;
 };
 
 const std::vector<std::string> exampleLevels = {"1234", "2345", "3456"};
 
-TEST_F(ObjectMap, PlacesPyramidTreeCubeAndStart)
+TEST_F(ObjectMap, PlacesPyramidTreeCubeAndStartInAnySpelling)
 {
-    makeGrid(exampleLevels);
-    load("A..T\n..X.\nC...\n");
-    expectExampleLayout();
+    // Lower case acts like capitals; CR LF reads like LF.
+    for (const char* map :
+         {"A..T\n..X.\nC...\n", "a..t\n..x.\nc...\n", "A..T\r\n..X.\r\nC...\r\n"}) {
+        SCOPED_TRACE(map);
+        grid = makeGrid(exampleLevels);
+        load(map);
+        expectExampleLayout();
+    }
 }
 
 TEST_F(ObjectMap, PrintsLoadingThenOneLookupPerObject)
 {
-    makeGrid(exampleLevels);
+    grid = makeGrid(exampleLevels);
     const std::string text = load("A..T\n..X.\nC...\n");
     EXPECT_EQ(std::string("\n\nloading") + lookupHeader + "id: 14\nid: 13\nid: 12\n" +
                   lookupHeader + "id: 14\nid: 13\n" + lookupHeader +
@@ -153,23 +132,9 @@ TEST_F(ObjectMap, PrintsLoadingThenOneLookupPerObject)
               text);
 }
 
-TEST_F(ObjectMap, LowerCaseActsLikeCapitals)
-{
-    makeGrid(exampleLevels);
-    load("a..t\n..x.\nc...\n");
-    expectExampleLayout();
-}
-
-TEST_F(ObjectMap, CrLfReadsLikeLf)
-{
-    makeGrid(exampleLevels);
-    load("A..T\r\n..X.\r\nC...\r\n");
-    expectExampleLayout();
-}
-
 TEST_F(ObjectMap, AnyOtherByteIsAnEmptyCell)
 {
-    makeGrid({"111111"});
+    grid = makeGrid({"111111"});
     load("1# b\rC\n"); // a lone CR is a byte like any other
     for (int c = 0; c < 5; ++c) EXPECT_EQ(nullptr, cell(0, c).model) << c;
     ASSERT_NE(nullptr, cell(0, 5).model);
@@ -179,7 +144,7 @@ TEST_F(ObjectMap, AnyOtherByteIsAnEmptyCell)
 
 TEST_F(ObjectMap, SolidObjectsFlattenTheirCellsTreesDoNot)
 {
-    makeGrid(exampleLevels);
+    grid = makeGrid(exampleLevels);
     TerrainCell treeBefore = cell(0, 3);
     TerrainCell southOfPyramidBefore = cell(1, 0);
     load("A..T\n..X.\nC...\n");
@@ -197,10 +162,10 @@ TEST_F(ObjectMap, SolidObjectsFlattenTheirCellsTreesDoNot)
 
 TEST_F(ObjectMap, SolidCellLevelIsCentreHeightTruncated)
 {
-    makeGrid({"000"});
-    cell(0, 0).setVertex(5, 5, 12.5f, SlotCentre);
-    cell(0, 1).setVertex(5, 15, 9.99f, SlotCentre);
-    cell(0, 2).setVertex(5, 25, 45.0f, SlotCentre);
+    grid = makeGrid({"000"});
+    cell(0, 0).setVertex(5, 5, 12.5f, SlotCentre, grid->textures);
+    cell(0, 1).setVertex(5, 15, 9.99f, SlotCentre, grid->textures);
+    cell(0, 2).setVertex(5, 25, 45.0f, SlotCentre, grid->textures);
     load("CAC\n");
     expectFlatAt(0, 0, 10.0f);
     expectFlatAt(0, 1, 5.0f);
@@ -209,7 +174,7 @@ TEST_F(ObjectMap, SolidCellLevelIsCentreHeightTruncated)
 
 TEST_F(ObjectMap, LastStartCellWins)
 {
-    makeGrid({"111", "113"});
+    grid = makeGrid({"111", "113"});
     load("X..\n..X\n");
     EXPECT_TRUE(started);
     EXPECT_EQ(15, grid->startX);
@@ -220,8 +185,8 @@ TEST_F(ObjectMap, LastStartCellWins)
 
 TEST_F(ObjectMap, StartHeightIsCentrePlusFiveTruncated)
 {
-    makeGrid({"0"});
-    cell(0, 0).setVertex(5, 5, 12.7f, SlotCentre);
+    grid = makeGrid({"0"});
+    cell(0, 0).setVertex(5, 5, 12.7f, SlotCentre, grid->textures);
     load("x");
     EXPECT_EQ(5, grid->startX);
     EXPECT_EQ(5, grid->startY);
@@ -233,7 +198,7 @@ TEST_F(ObjectMap, StartHeightIsCentrePlusFiveTruncated)
 
 TEST_F(ObjectMap, LongLineIsCutAndPushesLaterLinesDown)
 {
-    makeGrid({"1111", "1111", "1111", "1111"});
+    grid = makeGrid({"1111", "1111", "1111", "1111"});
     load("CCCCC\n....\nA...\n");
     for (int c = 0; c < 4; ++c) {
         ASSERT_NE(nullptr, cell(0, c).model) << c;
@@ -250,7 +215,7 @@ TEST_F(ObjectMap, LongLineIsCutAndPushesLaterLinesDown)
 
 TEST_F(ObjectMap, LinesBeyondTheLastRowAreNotRead)
 {
-    makeGrid({"11", "11"});
+    grid = makeGrid({"11", "11"});
     // Nothing on the third line is made, so nothing is looked up.
     EXPECT_EQ("\n\nloading", load("..\n.X\nXC\nCC\n"));
     EXPECT_EQ(15, grid->startX);
@@ -260,7 +225,7 @@ TEST_F(ObjectMap, LinesBeyondTheLastRowAreNotRead)
 
 TEST_F(ObjectMap, SideBySideCubesShareOneWall)
 {
-    makeGrid({"111111", "111111", "111111", "111111"});
+    grid = makeGrid({"111111", "111111", "111111", "111111"});
     setAllFlags(1);
     load("......\n......\n...CC.\n......\n");
     expectFlags(2, 3, 1, 1, 0, 1);
@@ -276,7 +241,7 @@ TEST_F(ObjectMap, SideBySideCubesShareOneWall)
 
 TEST_F(ObjectMap, CornerCellChangesOnlyItsInnerSides)
 {
-    makeGrid({"22", "22"});
+    grid = makeGrid({"22", "22"});
     setAllFlags(1);
     std::memset(cell(0, 0).sideFlags, 0, sizeof cell(0, 0).sideFlags);
     load("C.\n..\n");
@@ -288,7 +253,7 @@ TEST_F(ObjectMap, CornerCellChangesOnlyItsInnerSides)
 
 TEST_F(ObjectMap, TreeLeavesCellsAndFlagsUnchanged)
 {
-    makeGrid({"123", "234", "345"});
+    grid = makeGrid({"123", "234", "345"});
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)
             for (int k = 0; k < 4; ++k) cell(r, c).sideFlags[k] = (r + c + k) % 2;
@@ -313,10 +278,10 @@ TEST_F(ObjectMap, TreeLeavesCellsAndFlagsUnchanged)
 
 TEST_F(ObjectMap, MissingFileIsReportedAndPlacesNothing)
 {
-    makeGrid({"11", "11"});
-    CapturedStdout out;
-    started = loadObjects(*grid);
-    EXPECT_EQ("can't open object file", out.text());
+    grid = makeGrid({"11", "11"});
+    LogStream log;
+    started = loadObjects(*grid, nullptr, meshes, ids, log.get());
+    EXPECT_EQ("can't open object file", log.text());
     EXPECT_FALSE(started);
     EXPECT_EQ(nullptr, grid->instances);
     EXPECT_EQ(0, grid->startX);
@@ -326,8 +291,8 @@ TEST_F(ObjectMap, MissingFileIsReportedAndPlacesNothing)
 
 TEST_F(ObjectMap, SolidObjectWithoutMeshStillFlattensAndBlocks)
 {
-    makeGrid({"000", "020", "000"});
-    game.cubeMeshId = -1; // cube.txt was missing
+    grid = makeGrid({"000", "020", "000"});
+    ids.cube = -1; // cube.txt was missing
     const std::string text = load("...\n.C.\n...\n");
     EXPECT_EQ(std::string("\n\nloading") + lookupHeader +
                   "id: 14\nid: 13\nid: 12\nid: 11\n\ngeometry not found!!\n",
@@ -338,21 +303,18 @@ TEST_F(ObjectMap, SolidObjectWithoutMeshStillFlattensAndBlocks)
     expectFlatAt(1, 1, 10.0f);
     expectFlags(1, 1, 1, 1, 1, 1);
 
-    game.grid = grid;
-    CapturedStdout blocked;
-    EXPECT_TRUE(isBlocked(15, 15, 10.0f));
-    EXPECT_FALSE(isBlocked(15, 15, 10.5f));
+    LogStream blocked;
+    EXPECT_TRUE(isBlocked(*grid, 15, 15, 10.0f, blocked.get()));
+    EXPECT_FALSE(isBlocked(*grid, 15, 15, 10.5f, blocked.get()));
     EXPECT_EQ("terrain has model & user flying under TERRAIN!!!\n", blocked.text());
 }
 
 TEST_F(ObjectMap, PlacingWithoutInstanceStillShapesSolidCell)
 {
-    makeGrid({"000", "030", "000"});
-    {
-        CapturedStdout out;
-        grid->placeModel(nullptr, 1, 1, 0);
-        EXPECT_EQ("model not loaded sucessfully!!!!!!!!!!!!!!!!!!!!!!\n", out.text());
-    }
+    grid = makeGrid({"000", "030", "000"});
+    LogStream solid;
+    grid->placeModel(nullptr, 1, 1, 0, solid.get());
+    EXPECT_EQ("model not loaded sucessfully!!!!!!!!!!!!!!!!!!!!!!\n", solid.text());
     EXPECT_EQ(nullptr, cell(1, 1).model);
     EXPECT_EQ(nullptr, grid->instances);
     expectFlatAt(1, 1, 15.0f);
@@ -360,11 +322,11 @@ TEST_F(ObjectMap, PlacingWithoutInstanceStillShapesSolidCell)
 
     // A tree without an instance, or any cell outside the grid, is silent and changes nothing.
     const TerrainCell before = cell(0, 0);
-    CapturedStdout out;
-    grid->placeModel(nullptr, 0, 0, 1);
-    grid->placeModel(nullptr, 3, 0, 0);
-    grid->placeModel(nullptr, 0, -1, 0);
-    EXPECT_EQ("", out.text());
+    LogStream silent;
+    grid->placeModel(nullptr, 0, 0, 1, silent.get());
+    grid->placeModel(nullptr, 3, 0, 0, silent.get());
+    grid->placeModel(nullptr, 0, -1, 0, silent.get());
+    EXPECT_EQ("", silent.text());
     for (int slot = 0; slot < 9; ++slot)
         EXPECT_EQ(before.vertices[slot].position[2], cell(0, 0).vertices[slot].position[2]);
     expectFlags(0, 0, 0, 0, 0, 0);

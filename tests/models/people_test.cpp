@@ -1,17 +1,11 @@
-// Tests of the people to rescue: where they are placed, what placing prints, the rescue
-// reach and the all-saved test, also with fewer than five places.
-#include "app/game_state.h"
+// Tests of the people to rescue: the cells one fixed second gives, what placing writes, where
+// people may stand, placing again, few places, the rescue reach and the all-saved test.
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
 #include "models/person.h"
 #include "terrain/grid.h"
-#include "terrain/world.h"
 #include "tests/support/test_support.h"
 
-#include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <memory>
@@ -24,60 +18,75 @@ namespace {
 
 using Cell = std::pair<int, int>;
 
-std::string format(const char* fmt, ...)
-{
-    char buffer[256];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buffer, sizeof buffer, fmt, args);
-    va_end(args);
-    return buffer;
-}
-
-// What making one person prints: the lookup of the person mesh, the only mesh in the store.
+// What making one person writes: the lookup of the person mesh, the only mesh in the store.
 const char* const personLookup = "attempting to retrieve geometry\nid: 14\n";
 
+// A world of 5 x 7 cells, 29 of them at level 1 (height 5).
+const std::vector<std::string> pinnedWorld = {"1101111", "1111011", "0111111", "1110111",
+                                              "1111101"};
+
+// What the first placement in the second of fixedClock writes on that world, and the cells.
+const std::string pinnedPlacement = "setting person 0, 2,4\n"
+                                    "attempting to retrieve geometry\nid: 14\n"
+                                    "25.000000,45.000000,5.000000\n"
+                                    "setting person 1, 4,3\n"
+                                    "attempting to retrieve geometry\nid: 14\n"
+                                    "45.000000,35.000000,5.000000\n"
+                                    "setting person 2, 1,5\n"
+                                    "attempting to retrieve geometry\nid: 14\n"
+                                    "15.000000,55.000000,5.000000\n"
+                                    "setting person 3, 3,2\n"
+                                    "attempting to retrieve geometry\nid: 14\n"
+                                    "35.000000,25.000000,5.000000\n"
+                                    "setting person 4, 0,3\n"
+                                    "attempting to retrieve geometry\nid: 14\n"
+                                    "5.000000,35.000000,5.000000\n";
+const std::vector<Cell> pinnedCells = {{2, 4}, {4, 3}, {1, 5}, {3, 2}, {0, 3}};
+
+// The same text as a placement that made nobody writes it.
+std::string withoutLookups(std::string text)
+{
+    const std::string lookup = personLookup;
+    for (size_t at; (at = text.find(lookup)) != std::string::npos;) text.erase(at, lookup.size());
+    return text;
+}
+
+// A clock that moves on one second at every call, from the second of fixedClock.
+int advancingCalls = 0;
+std::time_t advancingClock(std::time_t* out)
+{
+    const std::time_t now = fixedClock(nullptr) + advancingCalls++;
+    if (out) *out = now;
+    return now;
+}
+
+// The person mesh 14 in the store; the grid is the test's.
 class People : public ::testing::Test {
   protected:
-    void SetUp() override
+    People()
     {
-        game = GameState();
-        releaseMeshes();
-        Mesh* mesh = new Mesh;
-        mesh->id = 14;
-        meshList = mesh;
-        game.personMeshId = 14;
-    }
-    void TearDown() override
-    {
-        releaseWorld(grid);
-        releaseMeshes();
-        game = GameState();
+        Mesh* figure = new Mesh;
+        figure->id = 14;
+        meshes.adopt(figure);
     }
 
-    // A flat cell per digit: level 1 is height 5, the height people stand on.
-    void makeGrid(const std::vector<std::string>& levels)
-    {
-        grid = new TerrainGrid(static_cast<int>(levels.size()), static_cast<int>(levels[0].size()));
-        for (int r = 0; r < grid->rows; ++r)
-            for (int c = 0; c < grid->cols; ++c) grid->setCellHeight(r, c, levels[r][c] - '0');
-    }
-
+    // An object on the cell, placed as the object map places it.
     void putObject(int r, int c, int passable)
     {
-        CapturedStdout quiet;
-        grid->placeModel(new ModelInstance(99, passable), r, c, passable);
+        grid->placeModel(new ModelInstance(meshes, 99, passable, quiet.get()), r, c, passable,
+                         quiet.get());
     }
 
-    std::string place()
+    // Places the people with the clock; returns the lines written.
+    std::string place(Clock clock = fixedClock)
     {
-        CapturedStdout out;
-        grid->placePeople();
-        return out.text();
+        LogStream log;
+        grid->placePeople(meshes, 14, log.get(), clock);
+        return log.text();
     }
 
     // The cell a person stands on, checking that he stands exactly on its centre.
-    Cell cellOf(const Person* person)
+    static Cell cellOf(const Person* person)
     {
         const int r = static_cast<int>(person->position[0]) / 10;
         const int c = static_cast<int>(person->position[1]) / 10;
@@ -87,7 +96,7 @@ class People : public ::testing::Test {
         return {r, c};
     }
 
-    std::vector<Cell> cellsOfPeople()
+    std::vector<Cell> cellsOfPeople() const
     {
         std::vector<Cell> cells;
         for (const Person* person : grid->people)
@@ -95,124 +104,105 @@ class People : public ::testing::Test {
         return cells;
     }
 
-    // The lines one placement prints for the people as they now stand.
-    std::string placementLines(bool made)
-    {
-        std::string text;
-        for (int i = 0; i < 5; ++i) {
-            const Person* person = grid->people[i];
-            if (!person) continue;
-            const Cell at = cellOf(person);
-            text += format("setting person %d, %d,%d\n", i, at.first, at.second);
-            if (made) text += personLookup;
-            text +=
-                format("%f,%f,%f\n", person->position[0], person->position[1], person->position[2]);
-        }
-        return text;
-    }
-
-    TerrainGrid* grid = nullptr;
+    MeshStore meshes;
+    LogStream quiet;
+    std::unique_ptr<TerrainGrid> grid;
 };
+
+TEST_F(People, OneFixedSecondGivesTheseCells)
+{
+    grid = makeGrid(pinnedWorld);
+    EXPECT_EQ(pinnedPlacement, place());
+    EXPECT_EQ(pinnedCells, cellsOfPeople());
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_NE(nullptr, grid->people[i]);
+        EXPECT_FALSE(grid->people[i]->saved);
+        EXPECT_EQ(0.0f, grid->people[i]->spin);
+        ASSERT_NE(nullptr, grid->people[i]->model);
+        EXPECT_EQ(meshes.newest(), grid->people[i]->model->mesh);
+        EXPECT_EQ(1, grid->people[i]->model->passable);
+    }
+}
 
 TEST_F(People, StandOnlyOnFreeCellsOfHeightExactlyFive)
 {
-    makeGrid({"10110", "01012", "10100", "01010"});
+    grid = makeGrid({"10110", "01012", "10100", "01010"});
     putObject(0, 2, 1); // a tree
     putObject(1, 3, 0); // a cube, flattened at height 5
-    grid->cellAt(2, 0)->setVertex(25, 5, 5.0001f, SlotCentre);
-    grid->cellAt(3, 3)->setVertex(35, 35, 4.9999f, SlotCentre);
+    grid->cellAt(2, 0)->setVertex(25, 5, 5.0001f, SlotCentre, grid->textures);
+    grid->cellAt(3, 3)->setVertex(35, 35, 4.9999f, SlotCentre, grid->textures);
+    ASSERT_EQ(5, countPeoplePlaces(*grid));
     const std::string text = place();
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_NE(nullptr, grid->people[i]) << i;
-        EXPECT_FALSE(grid->people[i]->saved);
-    }
+    for (const Person* person : grid->people) ASSERT_NE(nullptr, person);
+    // Five people on the five places: each place once, so no two share a cell.
     const std::vector<Cell> cells = cellsOfPeople();
-    const std::set<Cell> distinct(cells.begin(), cells.end());
-    const std::set<Cell> free = {{0, 0}, {0, 3}, {1, 1}, {2, 2}, {3, 1}};
-    EXPECT_EQ(free, distinct);
+    const std::set<Cell> places = {{0, 0}, {0, 3}, {1, 1}, {2, 2}, {3, 1}};
+    EXPECT_EQ(places, std::set<Cell>(cells.begin(), cells.end()));
     EXPECT_EQ(std::string::npos, text.find("places for people"));
 }
 
-TEST_F(People, TakeFirstFiveQualifyingCellsOfTheSecondsSequence)
+TEST_F(People, PlacingAgainInTheSameSecondReusesThePeopleOnTheSameCells)
 {
-    const std::vector<std::string> levels = {"1101111", "1111011", "0111111", "1110111", "1111101"};
-    makeGrid(levels);
-    time_t before = 0, after = 1;
-    for (int attempt = 0; attempt < 5 && before != after; ++attempt) {
-        before = time(nullptr);
-        place();
-        after = time(nullptr);
-    }
-    ASSERT_EQ(before, after) << "the clock kept changing second";
-
-    // Every person replays the sequence seeded with this second and skips the cells taken
-    // before him, so together they take its first five different qualifying cells.
-    std::vector<Cell> expected;
-    srand(static_cast<unsigned>(before));
-    while (expected.size() < 5) {
-        const int r = rand() % 5;
-        const int c = rand() % 7;
-        if (levels[r][c] == '1' &&
-            std::find(expected.begin(), expected.end(), Cell{r, c}) == expected.end())
-            expected.push_back({r, c});
-    }
-    EXPECT_EQ(expected, cellsOfPeople());
-}
-
-TEST_F(People, FirstPlacementPrintsEachPersonAndMakesHim)
-{
-    makeGrid({"111", "111", "111"});
-    const std::string text = place();
-    for (const Person* person : grid->people) ASSERT_NE(nullptr, person);
-    EXPECT_EQ(placementLines(true), text);
-}
-
-TEST_F(People, ReplacementReusesThePeopleAndKeepsTheirSpin)
-{
-    makeGrid({"111", "101", "111"});
+    grid = makeGrid(pinnedWorld);
     place();
     Person* before[5];
     ModelInstance* figures[5];
     for (int i = 0; i < 5; ++i) {
         before[i] = grid->people[i];
-        ASSERT_NE(nullptr, before[i]);
         figures[i] = before[i]->model;
         before[i]->saved = true;
         before[i]->spin = 35.0f + i;
     }
     ASSERT_TRUE(grid->allPeopleSaved());
 
-    const std::string text = place();
-    EXPECT_EQ(placementLines(false), text);
+    // No lookup lines: nobody is made again.
+    EXPECT_EQ(withoutLookups(pinnedPlacement), place());
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(before[i], grid->people[i]);
         EXPECT_EQ(figures[i], grid->people[i]->model);
         EXPECT_FALSE(grid->people[i]->saved);
         EXPECT_EQ(35.0f + i, grid->people[i]->spin);
     }
-    const std::vector<Cell> cells = cellsOfPeople();
-    EXPECT_EQ(5u, std::set<Cell>(cells.begin(), cells.end()).size());
-    EXPECT_EQ(0, std::count(cells.begin(), cells.end(), Cell{1, 1}));
     EXPECT_FALSE(grid->allPeopleSaved());
+}
+
+TEST_F(People, EachPersonAsksTheClockAgain)
+{
+    // The clock is read once per person and seeds his search: the first person gets the fixed
+    // second's first cell, each later one the first cell of his own later second instead of
+    // the fixed second's next ones.
+    grid = makeGrid(pinnedWorld);
+    advancingCalls = 0;
+    place(advancingClock);
+    EXPECT_EQ(5, advancingCalls);
+    const std::vector<Cell> cells = cellsOfPeople();
+    EXPECT_EQ((std::vector<Cell>{{2, 4}, {0, 4}, {0, 0}, {0, 3}, {1, 6}}), cells);
+    EXPECT_EQ(pinnedCells[0], cells[0]);
 }
 
 TEST_F(People, FewerPlacesPutOnePersonOnEach)
 {
     // why: with fewer than five places the random search for a new cell never ended.
-    makeGrid({"010", "001", "100"});
-    std::string text = place();
-    EXPECT_EQ("only 3 places for people\n" + placementLines(true), text);
+    grid = makeGrid({"010", "001", "100"});
+    const std::string first = "only 3 places for people\n"
+                              "setting person 0, 0,1\n"
+                              "attempting to retrieve geometry\nid: 14\n"
+                              "5.000000,15.000000,5.000000\n"
+                              "setting person 1, 2,0\n"
+                              "attempting to retrieve geometry\nid: 14\n"
+                              "25.000000,5.000000,5.000000\n"
+                              "setting person 2, 1,2\n"
+                              "attempting to retrieve geometry\nid: 14\n"
+                              "15.000000,25.000000,5.000000\n";
+    EXPECT_EQ(first, place());
     EXPECT_EQ(nullptr, grid->people[3]);
     EXPECT_EQ(nullptr, grid->people[4]);
-    const std::vector<Cell> cells = cellsOfPeople();
-    EXPECT_EQ((std::set<Cell>{{0, 1}, {1, 2}, {2, 0}}), std::set<Cell>(cells.begin(), cells.end()));
 
-    Person* first = grid->people[0];
+    Person* firstPerson = grid->people[0];
     for (int i = 0; i < 3; ++i) grid->people[i]->saved = true;
     EXPECT_TRUE(grid->allPeopleSaved());
-    text = place();
-    EXPECT_EQ("only 3 places for people\n" + placementLines(false), text);
-    EXPECT_EQ(first, grid->people[0]);
+    EXPECT_EQ(withoutLookups(first), place());
+    EXPECT_EQ(firstPerson, grid->people[0]);
     EXPECT_EQ(nullptr, grid->people[3]);
     EXPECT_FALSE(grid->allPeopleSaved());
 }
@@ -220,10 +210,11 @@ TEST_F(People, FewerPlacesPutOnePersonOnEach)
 TEST_F(People, NoPlaceMeansNobody)
 {
     // why: a world without a place for people hung the load in the cell search.
-    makeGrid({"02", "10"});
+    grid = makeGrid({"02", "10"});
     putObject(1, 0, 1); // the only cell at height 5 holds a tree
-    grid->cellAt(0, 0)->setVertex(5, 5, 5.0001f, SlotCentre);
-    grid->cellAt(1, 1)->setVertex(15, 15, 4.9999f, SlotCentre);
+    grid->cellAt(0, 0)->setVertex(5, 5, 5.0001f, SlotCentre, grid->textures);
+    grid->cellAt(1, 1)->setVertex(15, 15, 4.9999f, SlotCentre, grid->textures);
+    EXPECT_EQ(0, countPeoplePlaces(*grid));
     EXPECT_EQ("only 0 places for people\n", place());
     for (const Person* person : grid->people) EXPECT_EQ(nullptr, person);
     EXPECT_FALSE(grid->allPeopleSaved());
@@ -231,18 +222,47 @@ TEST_F(People, NoPlaceMeansNobody)
     EXPECT_EQ(0, grid->rescueNearby(x, y, z));
 }
 
-// A person made outside any placement, standing where the test puts him.
-std::unique_ptr<Person> personAt(float x, float y, float z)
+TEST_F(People, MissingFigureIsReportedAndThePersonStillStands)
 {
-    CapturedStdout quiet;
-    std::unique_ptr<Person> person(new Person(14, 1));
-    person->position[0] = x;
-    person->position[1] = y;
-    person->position[2] = z;
-    return person;
+    grid = makeGrid({"1"});
+    LogStream log;
+    grid->placePeople(meshes, 15, log.get(), fixedClock);
+    EXPECT_EQ("only 1 places for people\n"
+              "setting person 0, 0,0\n"
+              "attempting to retrieve geometry\nid: 14\n\ngeometry not found!!\n"
+              "5.000000,5.000000,5.000000\n",
+              log.text());
+    ASSERT_NE(nullptr, grid->people[0]);
+    ASSERT_NE(nullptr, grid->people[0]->model);
+    EXPECT_EQ(nullptr, grid->people[0]->model->mesh);
+    float x = 5, y = 5, z = 5;
+    EXPECT_EQ(1, grid->rescueNearby(x, y, z));
 }
 
-TEST_F(People, RescueReachIsSevenUnitsInclusive)
+// One cell of level 1; the tests put people into its slots by hand.
+class Rescue : public People {
+  protected:
+    void SetUp() override { grid = makeGrid({"1"}); }
+
+    // A person made outside any placement, standing where the test puts him.
+    std::unique_ptr<Person> personAt(float x, float y, float z)
+    {
+        std::unique_ptr<Person> person(new Person(meshes, 14, 1, quiet.get()));
+        person->position[0] = x;
+        person->position[1] = y;
+        person->position[2] = z;
+        return person;
+    }
+
+    // The same, in the grid's slot, which owns him.
+    Person* putPerson(int slot, float x, float y)
+    {
+        grid->people[slot] = personAt(x, y, 5).release();
+        return grid->people[slot];
+    }
+};
+
+TEST_F(Rescue, ReachIsSevenUnitsInclusive)
 {
     float x = 18, y = 31, z = 7; // 3, 6 and 2 away: squared distance exactly 49
     auto near = personAt(15, 25, 5);
@@ -259,7 +279,7 @@ TEST_F(People, RescueReachIsSevenUnitsInclusive)
     EXPECT_FALSE(far->saved);
 }
 
-TEST_F(People, RescueReachCountsHeight)
+TEST_F(Rescue, ReachCountsHeight)
 {
     float x = 15, y = 25, seven = 12, eight = 13;
     auto person = personAt(15, 25, 5);
@@ -268,21 +288,6 @@ TEST_F(People, RescueReachCountsHeight)
     EXPECT_TRUE(person->tryRescue(x, y, seven));
     EXPECT_TRUE(person->saved);
 }
-
-class Rescue : public People {
-  protected:
-    void SetUp() override
-    {
-        People::SetUp();
-        makeGrid({"1"});
-    }
-    Person* putPerson(int slot, float x, float y)
-    {
-        Person* person = personAt(x, y, 5).release();
-        grid->people[slot] = person;
-        return person;
-    }
-};
 
 TEST_F(Rescue, CountsEachPersonOncePerPlacement)
 {

@@ -1,18 +1,16 @@
 // Tests of the collision test: world bounds, the ceiling, solid and passable objects, and
 // the terrain surface as the plane of the triangle under the point.
-#include "app/game_state.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
 #include "player/collision.h"
 #include "terrain/grid.h"
-#include "terrain/world.h"
 #include "tests/support/test_support.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -20,45 +18,21 @@ const char* const underModel = "terrain has model & user flying under TERRAIN!!!
 
 class Collision : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
-        game = GameState();
-        releaseMeshes();
-    }
-    void TearDown() override
-    {
-        releaseWorld(grid);
-        game = GameState();
-    }
-
-    // A grid with one digit (height level) per cell, stitched when asked, as the world.
-    void makeGrid(const std::vector<std::string>& levels, bool stitch = false)
-    {
-        grid = new TerrainGrid(static_cast<int>(levels.size()), static_cast<int>(levels[0].size()));
-        for (int r = 0; r < grid->rows; ++r)
-            for (int c = 0; c < grid->cols; ++c) grid->setCellHeight(r, c, levels[r][c] - '0');
-        if (stitch)
-            for (int r = 0; r < grid->rows; ++r)
-                for (int c = 0; c < grid->cols; ++c) grid->stitchCell(r, c);
-        game.grid = grid;
-    }
-
     // An instance on the cell as it stands, without the flattening of a placement.
     void putModel(int r, int c, int passable)
     {
-        CapturedStdout quiet;
-        ModelInstance* instance = new ModelInstance(1, passable);
+        ModelInstance* instance = new ModelInstance(meshes, 1, passable, quiet.get());
         instance->next = grid->instances;
         grid->instances = instance;
         grid->cellAt(r, c)->model = instance;
     }
 
-    // Whether the point is refused, and what the test printed while deciding.
+    // Whether the point is refused, and what the test wrote while deciding.
     bool blocked(float x, float y, float z)
     {
-        CapturedStdout out;
-        const bool result = isBlocked(x, y, z);
-        printed = out.text();
+        LogStream log;
+        const bool result = isBlocked(*grid, x, y, z, log.get());
+        printed = log.text();
         return result;
     }
 
@@ -69,13 +43,15 @@ class Collision : public ::testing::Test {
         EXPECT_FALSE(blocked(x, y, z + 0.01f)) << "at " << x << ", " << y;
     }
 
-    TerrainGrid* grid = nullptr;
+    MeshStore meshes; // empty: the instances have no mesh
+    LogStream quiet;
+    std::unique_ptr<TerrainGrid> grid;
     std::string printed;
 };
 
 TEST_F(Collision, BoundsAtZeroAreRefused)
 {
-    makeGrid({"0000", "0000", "0000"});
+    grid = makeGrid({"0000", "0000", "0000"});
     EXPECT_TRUE(blocked(0, 15, 1));
     EXPECT_TRUE(blocked(15, 0, 1));
     EXPECT_TRUE(blocked(-3, 15, 1));
@@ -87,7 +63,7 @@ TEST_F(Collision, BoundsAtZeroAreRefused)
 
 TEST_F(Collision, PointsPastTheLastRowOrColumnAreRefused)
 {
-    makeGrid({"0000", "0000", "0000"});
+    grid = makeGrid({"0000", "0000", "0000"});
     EXPECT_TRUE(blocked(30, 15, 1));
     EXPECT_FALSE(blocked(29.99f, 15, 1));
     EXPECT_TRUE(blocked(15, 40, 1));
@@ -104,7 +80,7 @@ TEST_F(Collision, PointsPastTheLastRowOrColumnAreRefused)
 
 TEST_F(Collision, CeilingIsAtFifty)
 {
-    makeGrid({"000", "000", "000"});
+    grid = makeGrid({"000", "000", "000"});
     EXPECT_TRUE(blocked(15, 15, 50));
     EXPECT_TRUE(blocked(15, 15, 1e9f));
     EXPECT_FALSE(blocked(15, 15, 49.9f));
@@ -112,7 +88,7 @@ TEST_F(Collision, CeilingIsAtFifty)
 
 TEST_F(Collision, FlatCellRefusesItsOwnHeight)
 {
-    makeGrid({"222", "222", "222"});
+    grid = makeGrid({"222", "222", "222"});
     const float offsets[] = {-4.9f, -3, -0.5f, 0, 1, 2.5f, 4.9f};
     for (float dx : offsets) {
         for (float dy : offsets) {
@@ -126,7 +102,7 @@ TEST_F(Collision, SolidObjectRefusesUpToItsCentreHeight)
 {
     // The middle cell rises from 5 at its corners to 20 at its centre; the cube does not
     // flatten it here, so the object's rule and the surface's can be told apart.
-    makeGrid({"000", "040", "000"}, true);
+    grid = makeGrid({"000", "040", "000"});
     putModel(1, 1, 0);
     const float heights[] = {20, 15, 8, 0};
     for (float z : heights) {
@@ -139,7 +115,7 @@ TEST_F(Collision, SolidObjectRefusesUpToItsCentreHeight)
 
 TEST_F(Collision, PassableObjectLeavesOnlyTheSurface)
 {
-    makeGrid({"000", "040", "000"}, true);
+    grid = makeGrid({"000", "040", "000"});
     putModel(1, 1, 1);
     // Near the north-west corner the ground is at 7.
     EXPECT_FALSE(blocked(11, 11, 15));
@@ -150,11 +126,8 @@ TEST_F(Collision, PassableObjectLeavesOnlyTheSurface)
 
 TEST_F(Collision, PlacedCubeBlocksAtItsTopWithTheLine)
 {
-    makeGrid({"000", "030", "000"}, true);
-    {
-        CapturedStdout quiet;
-        grid->placeModel(new ModelInstance(1, 0), 1, 1, 0);
-    }
+    grid = makeGrid({"000", "030", "000"});
+    grid->placeModel(new ModelInstance(meshes, 1, 0, quiet.get()), 1, 1, 0, quiet.get());
     EXPECT_TRUE(blocked(12, 17, 15));
     EXPECT_EQ(underModel, printed);
     EXPECT_FALSE(blocked(12, 17, 15.001f));
@@ -167,12 +140,12 @@ class CollisionSurface : public Collision {
   protected:
     void SetUp() override
     {
-        Collision::SetUp();
-        makeGrid({"0"});
+        grid = makeGrid({"0"});
         const float heights[9] = {4, 19, 8, 13, 1, 22, 16, 25, 10}; // by slot
         TerrainCell* cell = grid->cellAt(0, 0);
         for (int slot = 0; slot < 9; ++slot)
-            cell->setVertex(5 + slotOffset[slot][0], 5 + slotOffset[slot][1], heights[slot], slot);
+            cell->setVertex(5 + slotOffset[slot][0], 5 + slotOffset[slot][1], heights[slot], slot,
+                            grid->textures);
     }
 };
 
@@ -216,7 +189,7 @@ TEST_F(CollisionSurface, DividingLinesGiveTheSharedEdgeHeight)
 TEST_F(Collision, StitchedSeamIsContinuousBetweenCells)
 {
     // Centre 0 in row 0 and 20 in row 1: their shared edge midpoint lies at 10.
-    makeGrid({"000", "040", "000"}, true);
+    grid = makeGrid({"000", "040", "000"});
     expectSurface(10, 15, 10);
     expectSurface(9.5f, 15, 9);
     expectSurface(10.5f, 15, 11);

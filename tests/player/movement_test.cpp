@@ -1,13 +1,16 @@
 // Tests of moving the player by one key: steps kept only where the collision test allows
 // them, and 5-degree turns of the heading.
-#include "app/game_state.h"
+#include "models/mesh_store.h"
+#include "models/model_instance.h"
 #include "player/collision.h"
 #include "player/movement.h"
 #include "terrain/grid.h"
-#include "terrain/world.h"
+#include "tests/support/test_support.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -16,166 +19,178 @@ const double fiveDegrees = std::acos(-1.0) / 36;
 // A 3 x 3 world flat at height 5, the player above the middle cell facing north (-x).
 class Movement : public ::testing::Test {
   protected:
-    void SetUp() override
+    // One key press in the world given; keeps what the move wrote.
+    void move(int kind, const TerrainGrid* world)
     {
-        game = GameState();
-        grid = new TerrainGrid(3, 3);
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) grid->setCellHeight(r, c, 1);
-        game.grid = grid;
-        setPlayer(15, 15, 10);
-        setHeading(-1, 0);
+        LogStream log;
+        movePlayer(pose, kind, world, log.get());
+        printed = log.text();
     }
-    void TearDown() override
-    {
-        releaseWorld(grid);
-        game = GameState();
-    }
+    void move(int kind) { move(kind, grid.get()); }
 
     void setPlayer(float x, float y, float z)
     {
-        game.playerX = x;
-        game.playerY = y;
-        game.playerZ = z;
+        pose.x = x;
+        pose.y = y;
+        pose.z = z;
     }
     void setHeading(float x, float y)
     {
-        game.headingX = x;
-        game.headingY = y;
-        game.headingZ = 0;
+        pose.headingX = x;
+        pose.headingY = y;
+        pose.headingZ = 0;
     }
     void expectPlayer(float x, float y, float z)
     {
-        EXPECT_EQ(x, game.playerX);
-        EXPECT_EQ(y, game.playerY);
-        EXPECT_EQ(z, game.playerZ);
+        EXPECT_EQ(x, pose.x);
+        EXPECT_EQ(y, pose.y);
+        EXPECT_EQ(z, pose.z);
     }
 
-    TerrainGrid* grid = nullptr;
+    MeshStore meshes; // empty: instances have no mesh
+    LogStream quiet;
+    std::unique_ptr<TerrainGrid> grid = makeGrid({"111", "111", "111"});
+    PlayerPose pose{15, 15, 10, -1, 0, 0};
+    std::string printed;
 };
 
 TEST_F(Movement, ForwardStepsTwoUnitsAlongTheHeading)
 {
-    movePlayer(Forward);
+    move(Forward);
     expectPlayer(13, 15, 10);
 
     setHeading(0.6f, 0.8f);
-    movePlayer(Forward);
-    EXPECT_FLOAT_EQ(14.2f, game.playerX);
-    EXPECT_FLOAT_EQ(16.6f, game.playerY);
-    EXPECT_EQ(10.0f, game.playerZ);
+    move(Forward);
+    EXPECT_FLOAT_EQ(14.2f, pose.x);
+    EXPECT_FLOAT_EQ(16.6f, pose.y);
+    EXPECT_EQ(10.0f, pose.z);
 }
 
 TEST_F(Movement, UpAndDownStepHalfAUnit)
 {
-    movePlayer(Up);
+    move(Up);
     expectPlayer(15, 15, 10.5f);
-    movePlayer(Down);
-    movePlayer(Down);
+    move(Down);
+    move(Down);
     expectPlayer(15, 15, 9.5f);
-    EXPECT_EQ(-1.0f, game.headingX);
+    EXPECT_EQ(-1.0f, pose.headingX);
 }
 
 TEST_F(Movement, TurnLeftIsCounterClockwiseFromAbove)
 {
-    movePlayer(TurnLeft);
-    EXPECT_NEAR(-std::cos(fiveDegrees), game.headingX, 1e-6);
-    EXPECT_NEAR(-std::sin(fiveDegrees), game.headingY, 1e-6);
-    EXPECT_EQ(0.0f, game.headingZ);
+    move(TurnLeft);
+    EXPECT_NEAR(-std::cos(fiveDegrees), pose.headingX, 1e-6);
+    EXPECT_NEAR(-std::sin(fiveDegrees), pose.headingY, 1e-6);
+    EXPECT_EQ(0.0f, pose.headingZ);
     expectPlayer(15, 15, 10);
 
     setHeading(-1, 0);
-    movePlayer(TurnRight);
-    EXPECT_NEAR(-std::cos(fiveDegrees), game.headingX, 1e-6);
-    EXPECT_NEAR(std::sin(fiveDegrees), game.headingY, 1e-6);
+    move(TurnRight);
+    EXPECT_NEAR(-std::cos(fiveDegrees), pose.headingX, 1e-6);
+    EXPECT_NEAR(std::sin(fiveDegrees), pose.headingY, 1e-6);
 
     // Each turn rotates the current heading, using both of its old components.
     setHeading(0, 1);
-    movePlayer(TurnLeft);
-    EXPECT_NEAR(-std::sin(fiveDegrees), game.headingX, 1e-6);
-    EXPECT_NEAR(std::cos(fiveDegrees), game.headingY, 1e-6);
+    move(TurnLeft);
+    EXPECT_NEAR(-std::sin(fiveDegrees), pose.headingX, 1e-6);
+    EXPECT_NEAR(std::cos(fiveDegrees), pose.headingY, 1e-6);
 }
 
 TEST_F(Movement, SeventyTwoTurnsComeBackToTheStart)
 {
-    for (int i = 0; i < 72; ++i) movePlayer(TurnLeft);
-    EXPECT_NEAR(-1.0, game.headingX, 1e-5);
-    EXPECT_NEAR(0.0, game.headingY, 1e-5);
-    for (int i = 0; i < 36; ++i) movePlayer(TurnRight);
-    EXPECT_NEAR(1.0, game.headingX, 1e-5);
-    EXPECT_NEAR(0.0, game.headingY, 1e-5);
-    for (int i = 0; i < 36; ++i) movePlayer(TurnRight);
-    EXPECT_NEAR(-1.0, game.headingX, 1e-5);
-    EXPECT_NEAR(0.0, game.headingY, 1e-5);
+    for (int i = 0; i < 72; ++i) move(TurnLeft);
+    EXPECT_NEAR(-1.0, pose.headingX, 1e-5);
+    EXPECT_NEAR(0.0, pose.headingY, 1e-5);
+    for (int i = 0; i < 36; ++i) move(TurnRight);
+    EXPECT_NEAR(1.0, pose.headingX, 1e-5);
+    EXPECT_NEAR(0.0, pose.headingY, 1e-5);
+    for (int i = 0; i < 36; ++i) move(TurnRight);
+    EXPECT_NEAR(-1.0, pose.headingX, 1e-5);
+    EXPECT_NEAR(0.0, pose.headingY, 1e-5);
 }
 
 TEST_F(Movement, TurnsWorkWhereEveryStepIsRefused)
 {
-    game.grid = nullptr; // no world: every position is refused
-    movePlayer(Forward);
-    movePlayer(Up);
-    movePlayer(Down);
+    // No world: every position is refused.
+    for (int kind : {Forward, Up, Down}) move(kind, nullptr);
     expectPlayer(15, 15, 10);
-    movePlayer(TurnRight);
-    EXPECT_NEAR(std::sin(fiveDegrees), game.headingY, 1e-6);
+    move(TurnRight, nullptr);
+    EXPECT_NEAR(std::sin(fiveDegrees), pose.headingY, 1e-6);
 }
 
 TEST_F(Movement, UpIsRefusedAtTheCeiling)
 {
     setPlayer(15, 15, 49.6f);
-    movePlayer(Up);
+    move(Up);
     expectPlayer(15, 15, 49.6f);
 
     setPlayer(15, 15, 49.4f);
-    movePlayer(Up);
+    move(Up);
     expectPlayer(15, 15, 49.9f);
 }
 
 TEST_F(Movement, DownIsRefusedOnAndBelowTheSurface)
 {
     setPlayer(15, 15, 5.4f);
-    movePlayer(Down);
+    move(Down);
     expectPlayer(15, 15, 5.4f);
 
     setPlayer(15, 15, 5.5f); // the candidate lies exactly on the surface
-    movePlayer(Down);
+    move(Down);
     expectPlayer(15, 15, 5.5f);
+    EXPECT_EQ("", printed) << "the ground refuses without a line";
 
     setPlayer(15, 15, 5.6f);
-    movePlayer(Down);
-    EXPECT_FLOAT_EQ(5.1f, game.playerZ);
+    move(Down);
+    EXPECT_FLOAT_EQ(5.1f, pose.z);
 }
 
 TEST_F(Movement, ForwardIsRefusedAtTheWorldEdge)
 {
     setPlayer(1.5f, 15, 10);
-    movePlayer(Forward);
+    move(Forward);
     expectPlayer(1.5f, 15, 10);
 
     setPlayer(28.5f, 15, 10);
     setHeading(1, 0);
-    movePlayer(Forward);
+    move(Forward);
     expectPlayer(28.5f, 15, 10);
 }
 
 TEST_F(Movement, ForwardTestsOnlyTheEndPoint)
 {
     // A peak of height 20 in the middle cell; one unit either side the ground is at 17.
-    grid->cellAt(1, 1)->setVertex(15, 15, 20, SlotCentre);
-    ASSERT_TRUE(isBlocked(15, 15, 18));
+    grid->cellAt(1, 1)->setVertex(15, 15, 20, SlotCentre, grid->textures);
+    ASSERT_TRUE(isBlocked(*grid, 15, 15, 18, quiet.get()));
     setPlayer(14, 15, 18);
     setHeading(1, 0);
-    movePlayer(Forward);
+    move(Forward);
     expectPlayer(16, 15, 18);
+}
+
+TEST_F(Movement, StepIntoASolidObjectIsRefusedWithTheLine)
+{
+    // A cube on the cell north of the player, flattened at level 2 (height 10).
+    grid = makeGrid({"121", "111", "111"});
+    grid->placeModel(new ModelInstance(meshes, 1, 0, quiet.get()), 0, 1, 0, quiet.get());
+    setPlayer(11, 15, 8);
+    move(Forward);
+    expectPlayer(11, 15, 8);
+    EXPECT_EQ("terrain has model & user flying under TERRAIN!!!\n", printed);
+
+    setPlayer(11, 15, 10.5f); // above the cube's top
+    move(Forward);
+    expectPlayer(9, 15, 10.5f);
+    EXPECT_EQ("", printed);
 }
 
 TEST_F(Movement, UnknownKindDoesNothing)
 {
-    movePlayer(5);
-    movePlayer(-1);
+    move(5);
+    move(-1);
     expectPlayer(15, 15, 10);
-    EXPECT_EQ(-1.0f, game.headingX);
-    EXPECT_EQ(0.0f, game.headingY);
+    EXPECT_EQ(-1.0f, pose.headingX);
+    EXPECT_EQ(0.0f, pose.headingY);
 }
 
 } // namespace
