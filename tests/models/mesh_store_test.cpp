@@ -299,17 +299,18 @@ TEST_F(MeshFile, MissingFileReturnsMinusOneAndUsesOneRandomNumber)
     EXPECT_EQ(second, rand());
 }
 
-// Every number the reader tells of, one line each: what, face, corner, bytes, converted.
+// Every number the reader tells of, one line each: what, face, corner, bytes, value.
 class NumberLog : public ModelObserver {
   public:
-    void number(ModelNumber what, int face, int corner, long long before, long long after,
-                bool converted) override
+    void number(const ModelNumberRead& r) override
     {
         static const char* const names[] = {"count",   "red", "green", "blue",
                                             "corners", "x",   "y",     "z"};
-        lines += std::string(names[static_cast<int>(what)]) + " " + std::to_string(face) + " " +
-                 std::to_string(corner) + " " + std::to_string(before) + "-" +
-                 std::to_string(after) + (converted ? "\n" : " failed\n");
+        char value[32];
+        std::snprintf(value, sizeof value, " %g", r.value);
+        lines += std::string(names[static_cast<int>(r.what)]) + " " + std::to_string(r.face) +
+                 " " + std::to_string(r.corner) + " " + std::to_string(r.before) + "-" +
+                 std::to_string(r.after) + (r.converted ? value : " failed") + "\n";
     }
     std::string lines;
 };
@@ -322,15 +323,15 @@ TEST_F(MeshFile, ObserverHearsEachNumberWithItsBytesAndTheReadIsUnchanged)
     InputBytes in(bytes);
     LogStream log;
     const int id = store.loadMesh(in.get(), log.get(), &numbers);
-    EXPECT_EQ("count -1 -1 0-1\n"
-              "red 0 -1 1-5\n"
-              "green 0 -1 5-7\n"
-              "blue 0 -1 7-9\n"
-              "corners 0 -1 9-11\n"
-              "x 0 0 11-13\n"
-              "y 0 0 13-15\n"
-              "z 0 0 15-17\n"
-              "x 0 1 17-19\n"
+    EXPECT_EQ("count -1 -1 0-1 1\n"
+              "red 0 -1 1-5 0.5\n"
+              "green 0 -1 5-7 0\n"
+              "blue 0 -1 7-9 1\n"
+              "corners 0 -1 9-11 3\n"
+              "x 0 0 11-13 7\n"
+              "y 0 0 13-15 8\n"
+              "z 0 0 15-17 9\n"
+              "x 0 1 17-19 3\n"
               "y 0 1 19-20 failed\n",
               numbers.lines);
 
