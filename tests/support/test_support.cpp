@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -19,6 +20,27 @@ InputBytes::InputBytes(std::string content) : bytes(std::move(content))
 InputBytes::~InputBytes()
 {
     std::fclose(stream);
+}
+
+ScratchFolder::ScratchFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantora-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    dir = pattern;
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+void ScratchFolder::write(const std::string& relative, const std::string& bytes) const
+{
+    const std::filesystem::path file = *this / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 LogStream::LogStream() : stream(open_memstream(&buffer, &size))

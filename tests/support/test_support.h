@@ -25,6 +25,25 @@ class InputBytes {
     std::FILE* stream;
 };
 
+// A new temporary folder for files a program writes or reads by path, removed with all it
+// holds at the end. The working folder never changes.
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return dir; }
+    // The path of a file or folder in it, e.g. folder / "w/terrain.txt".
+    std::string operator/(const std::string& relative) const { return dir + "/" + relative; }
+    // Writes the bytes exactly as given, making the folders on the way.
+    void write(const std::string& relative, const std::string& bytes) const;
+
+  private:
+    std::string dir;
+};
+
 // A stream that keeps every byte written to it (open_memstream), for the diagnostic lines.
 class LogStream {
   public:
