@@ -11,14 +11,20 @@ inline bool faceNormal(const float* p0, const float* p1, const float* p2, float*
     const float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
     const float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
     float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-    // Normalised in double: a cross product near the float limits, huge or subnormal, still
-    // has a finite, non-zero length there.
-    const double length =
+    // The squares summed, the root taken and every division made in float.
+    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (std::isnormal(length)) {
+        for (int i = 0; i < 3; ++i) normal[i] = n[i] / length;
+        return true;
+    }
+    // A cross product near the float limits, whose float length overflows to infinity, is
+    // subnormal or is zero, still has a finite, non-zero length in double.
+    const double wide =
         std::sqrt(static_cast<double>(n[0]) * n[0] + static_cast<double>(n[1]) * n[1] +
                   static_cast<double>(n[2]) * n[2]);
-    for (float& component : n) component = static_cast<float>(component / length);
+    for (float& component : n) component = static_cast<float>(component / wide);
     const bool usable =
-        length > 0.0 && std::isfinite(n[0]) && std::isfinite(n[1]) && std::isfinite(n[2]);
+        wide > 0.0 && std::isfinite(n[0]) && std::isfinite(n[1]) && std::isfinite(n[2]);
     normal[0] = usable ? n[0] : 0.0f;
     normal[1] = usable ? n[1] : 0.0f;
     normal[2] = usable ? n[2] : 1.0f;

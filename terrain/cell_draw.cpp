@@ -182,15 +182,17 @@ void drawQuads(const TerrainCell& cell, DrawMode mode)
     drawWalls(cell, mode);
 }
 
-// The cell indices whose centres (10 i + 5) can lie within the cull radius of p, clamped
-// to [0, count). A superset by at most one cell: the exact test stays in drawCell.
+// The cell indices whose centres can lie within the cull radius of p, clamped to
+// [0, count). A centre lies near 10 i + 5 but is stored in float, which on a long strip of
+// cells rounds it by a few units, so the window reaches one cell further at each end; the
+// exact test on the stored centre stays in drawCell.
 void reachableRange(float p, int count, int& first, int& last)
 {
     first = 0;
     last = count - 1;
     if (!std::isfinite(p)) return;
-    const double low = std::floor((p - 5.0 - cullRadius) / 10.0);
-    const double high = std::floor((p - 5.0 + cullRadius) / 10.0);
+    const double low = std::floor((p - 5.0 - cullRadius) / 10.0) - 1;
+    const double high = std::floor((p - 5.0 + cullRadius) / 10.0) + 1;
     if (low > first) first = low < count ? static_cast<int>(low) : count;
     if (high < last) last = high > -1 ? static_cast<int>(high) : -1;
 }

@@ -286,6 +286,24 @@ TEST_F(MeshFile, OverflowingCrossProductGivesFiniteNormal)
     EXPECT_NEAR(1.0, std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1e-5);
 }
 
+TEST_F(MeshFile, OrdinaryFaceNormalTakesTheFloatStepsExactly)
+{
+    // why: every normal was divided by a length taken in double, one unit in the last place
+    // off the float steps on faces like this one of the bundled tree.
+    load("1\n0.1 0.48 0.14\n3\n2.2 0 2\n1.1 1.9053 2\n0 0 7\n");
+    ASSERT_NE(nullptr, head());
+    expectNormal(head()->faces[0], 0.80926764f, 0.467220068f, 0.35607776f);
+
+    // Where the float steps fail, the double path still gives the direction: a length that
+    // overflows, and a cross product so small that its squares vanish in float.
+    load("2\n"
+         "1 0 0\n3\n0 0 0\n0 1e10 0\n0 0 1e10\n"
+         "1 0 0\n3\n0 0 0\n0 1e-20 0\n0 0 1e-19\n");
+    ASSERT_EQ(2u, head()->faces.size());
+    expectNormal(head()->faces[0], 1, 0, 0);
+    expectNormal(head()->faces[1], 1, 0, 0);
+}
+
 TEST_F(MeshFile, MissingFileReturnsMinusOneAndUsesOneRandomNumber)
 {
     srand(5);
