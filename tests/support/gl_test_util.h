@@ -172,6 +172,24 @@ inline Person* addPerson(TerrainGrid& grid, int slot, int id, float x, float y, 
     return person;
 }
 
+// A white directional light towards the unit direction (x, y, z) from the viewer's side,
+// given in world coordinates under the current modelview, with no ambient light and no
+// highlights: a lit vertex shows its diffuse material times the cosine to its normal, with
+// the material's alpha. Turns lighting on.
+inline void directionalLight(float x, float y, float z)
+{
+    const float towards[4] = {x, y, z, 0};
+    const float whiteLight[4] = {1, 1, 1, 1};
+    const float none[4] = {0, 0, 0, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, towards);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, whiteLight);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, none);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+}
+
 // The primitives of one feedback capture, parsed.
 inline std::vector<FeedbackPrimitive> feedbackOf(const std::function<void()>& draw)
 {

@@ -1,65 +1,20 @@
 // The terrain draw in a real GL context: what one cell emits in the filled, wire-frame and
-// hidden-line modes, its walls, the distance cull, and the grid draw around the player.
+// hidden-line modes, written out for one cell and checked as properties over many; its walls,
+// the distance cull, the normal lines, and the grid draw around the player.
 #include "tests/support/gl_test_util.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 namespace {
-
-// One corner of a filled triangle: its vertex slot and its texture coordinate.
-struct TexCorner {
-    int slot;
-    float s, t;
-};
-
-// The filled triangles in the order they are drawn.
-const TexCorner filledOrder[8][3] = {
-    {{SlotN, 0, 0}, {SlotE, 0, 1}, {SlotNE, 1, 1}},
-    {{SlotE, 1, 0}, {SlotS, 0, 1}, {SlotSE, 1, 1}},
-    {{SlotS, 1, 1}, {SlotW, 0, 0}, {SlotSW, 0, 1}},
-    {{SlotW, 0, 1}, {SlotN, 1, 0}, {SlotNW, 0, 0}},
-    {{SlotN, 0, 0}, {SlotW, 0, 1}, {SlotCentre, 0.5f, 0.5f}},
-    {{SlotN, 0, 0}, {SlotCentre, 0.5f, 0.5f}, {SlotE, 1, 0}},
-    {{SlotS, 1, 1}, {SlotCentre, 0.5f, 0.5f}, {SlotW, 0, 1}},
-    {{SlotS, 1, 1}, {SlotE, 1, 0}, {SlotCentre, 0.5f, 0.5f}},
-};
-
-// The wire-frame squares in the order they are drawn.
-const int wireOrder[4][4] = {
-    {SlotS, SlotCentre, SlotW, SlotSW},
-    {SlotS, SlotSE, SlotE, SlotCentre},
-    {SlotN, SlotCentre, SlotE, SlotNE},
-    {SlotN, SlotNW, SlotW, SlotCentre},
-};
-
-// A wall corner: a slot of the drawn cell, or of its neighbour when `nb` is set.
-struct WallCorner {
-    bool nb;
-    int slot;
-};
-
-// The two quads of each side's wall, sides in the order N, S, E, W.
-const WallCorner wallOrder[4][2][4] = {
-    {{{false, SlotN}, {false, SlotNE}, {true, SlotSE}, {true, SlotS}},
-     {{true, SlotS}, {true, SlotSW}, {false, SlotNW}, {false, SlotN}}},
-    {{{false, SlotS}, {false, SlotSW}, {true, SlotNW}, {true, SlotN}},
-     {{true, SlotN}, {true, SlotNE}, {false, SlotSE}, {false, SlotS}}},
-    {{{false, SlotE}, {false, SlotSE}, {true, SlotSW}, {true, SlotW}},
-     {{true, SlotW}, {true, SlotNW}, {false, SlotNE}, {false, SlotE}}},
-    {{{false, SlotW}, {false, SlotNW}, {true, SlotNE}, {true, SlotE}},
-     {{true, SlotE}, {true, SlotSE}, {false, SlotSW}, {false, SlotW}}},
-};
-
-const float wallTex[2][4][2] = {
-    {{0, 0.5f}, {0, 0}, {1, 0}, {1, 0.5f}},
-    {{1, 0.5f}, {1, 1}, {0, 1}, {0, 0.5f}},
-};
 
 const float black[4] = {0, 0, 0, 1};
 const float white[4] = {1, 1, 1, 1};
 
-// Gives every vertex of the cell its own colour and a different base colour, so that a
-// feedback colour tells which field it came from; `seed` keeps cells apart.
+// Gives every vertex of the cell its own colour, (slot / 8, 0.25, seed), and a different
+// base colour, (0.75, slot / 16, 1 - seed), so that a feedback colour tells which vertex and
+// which field it came from; `seed` keeps cells apart.
 void paintCell(TerrainCell& cell, float seed)
 {
     for (int k = 0; k < 9; ++k) {
@@ -100,23 +55,6 @@ std::vector<float> material(GLenum face)
     return m;
 }
 
-// A white directional light towards the unit direction (x, y, z) from the viewer's side,
-// given in world coordinates under the current modelview, and no ambient light: a lit
-// vertex shows its diffuse material times the cosine to its normal, with the material's alpha.
-void lightFrom(float x, float y, float z)
-{
-    const float down[4] = {x, y, z, 0};
-    const float whiteLight[4] = {1, 1, 1, 1};
-    const float none[4] = {0, 0, 0, 1};
-    glLightfv(GL_LIGHT0, GL_POSITION, down);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, whiteLight);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, none);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-}
-
 // True when one of the primitive's vertices lies where the world point projects.
 bool holds(const FeedbackPrimitive& prim, const float p[3])
 {
@@ -149,70 +87,467 @@ void setViewFromAbove(float cx, float cy, float cz)
     glTranslatef(-cx, -cy, -cz);
 }
 
-const TerrainDrawParams filledAt15{GL_TRIANGLES, false, false, false, 15.0f, 15.0f};
-const TerrainDrawParams wireAt15{GL_POLYGON, false, false, false, 15.0f, 15.0f};
-const TerrainDrawParams hiddenAt15{GL_POLYGON, true, false, false, 15.0f, 15.0f};
+// Straight down on the ground from x0 to x0 + size and y0 to y0 + size over the 500 x 500
+// window, heights 0 to 100 as depths 0 to 1: window x = (x - x0) * 500 / size, likewise y,
+// and window z = height / 100.
+void setGroundView(float x0, float y0, float size)
+{
+    glViewport(0, 0, 500, 500);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(x0, x0 + size, y0, y0 + size, 0, -100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
 
-// One cell in the middle of a 3 x 3 world, with no walls.
+// From the side, looking along x: window x = 20 (y + 5), window y = 20 (z + 5), and window
+// z = x / 100. The eye's axes are the world's y, z and x.
+void setSideView()
+{
+    glViewport(0, 0, 500, 500);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-5, 20, -5, 20, 0, -100);
+    glMatrixMode(GL_MODELVIEW);
+    const float yzx[16] = {0, 0, 1, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1};
+    glLoadMatrixf(yzx);
+}
+
+// The draw params of one mode with the player at (x, y).
+TerrainDrawParams filledAt(float x, float y)
+{
+    return {GL_TRIANGLES, false, false, false, x, y};
+}
+TerrainDrawParams wireAt(float x, float y)
+{
+    return {GL_POLYGON, false, false, false, x, y};
+}
+TerrainDrawParams hiddenAt(float x, float y)
+{
+    return {GL_POLYGON, true, false, false, x, y};
+}
+
+const TerrainDrawParams filledAt15 = filledAt(15, 15);
+const TerrainDrawParams wireAt15 = wireAt(15, 15);
+const TerrainDrawParams hiddenAt15 = hiddenAt(15, 15);
+
+// What drawing the cell emits, checking that the draw leaves the stacks and errors alone.
+std::vector<FeedbackPrimitive> drawn(TerrainCell& cell, const TerrainDrawParams& params)
+{
+    const GlMark mark = GlMark::now();
+    auto prims = feedbackOf([&] { cell.drawCell(params); });
+    EXPECT_TRUE(leftAsFound(mark));
+    return prims;
+}
+
+// The slot of the cell's vertex that lies where the feedback vertex does, or -1.
+int slotAt(const TerrainCell& cell, const FeedbackVertex& v)
+{
+    for (int slot = 0; slot < 9; ++slot)
+        if (at(v, cell.vertices[slot].position)) return slot;
+    return -1;
+}
+
+// One vertex as the feedback must carry it: window x, y, z, the colour (alpha 1), s and t.
+struct Emitted {
+    float x, y, z;
+    float r, g, b;
+    float s = 0, t = 0; // only where texturing is on
+};
+
+// Success when the feedback vertex carries exactly what is expected; s and t only when
+// `texCoords` (the feedback carries them only while texturing is on).
+::testing::AssertionResult emits(const FeedbackVertex& v, const Emitted& e, bool texCoords)
+{
+    const float got[8] = {v.x, v.y, v.z, v.rgba[0], v.rgba[1], v.rgba[2], v.stq[0], v.stq[1]};
+    const float want[8] = {e.x, e.y, e.z, e.r, e.g, e.b, e.s, e.t};
+    const float tolerance[8] = {1e-3f, 1e-3f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f};
+    const int n = texCoords ? 8 : 6;
+    bool ok = std::fabs(v.rgba[3] - 1.0f) < 1e-5f;
+    for (int i = 0; i < n; ++i) ok = ok && std::fabs(got[i] - want[i]) < tolerance[i];
+    if (ok) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult r = ::testing::AssertionFailure();
+    r << "got {";
+    for (int i = 0; i < n; ++i) r << (i ? ", " : "") << got[i];
+    r << "} alpha " << v.rgba[3] << ", expected {";
+    for (int i = 0; i < n; ++i) r << (i ? ", " : "") << want[i];
+    return r << "}";
+}
+
+// The vertices of each primitive, as `outlines` gives those of line mode.
+std::vector<std::vector<FeedbackVertex>> shapesOf(const std::vector<FeedbackPrimitive>& prims)
+{
+    std::vector<std::vector<FeedbackVertex>> shapes;
+    for (const FeedbackPrimitive& p : prims) shapes.push_back(p.vertices);
+    return shapes;
+}
+
+// Success when the shapes are exactly the expected ones, corner by corner.
+template <size_t count, size_t corners>
+::testing::AssertionResult emitsAll(const std::vector<std::vector<FeedbackVertex>>& shapes,
+                                    const Emitted (&expected)[count][corners], bool texCoords)
+{
+    if (shapes.size() != count)
+        return ::testing::AssertionFailure() << shapes.size() << " shapes, expected " << count;
+    for (size_t i = 0; i < count; ++i) {
+        if (shapes[i].size() != corners)
+            return ::testing::AssertionFailure()
+                   << "shape " << i << ": " << shapes[i].size() << " corners, expected " << corners;
+        for (size_t k = 0; k < corners; ++k) {
+            ::testing::AssertionResult r = emits(shapes[i][k], expected[i][k], texCoords);
+            if (!r) return r << " at shape " << i << " corner " << k;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The middle cell of a world whose neighbours all differ, so every vertex of the cell has
+// a height of its own: centre 20; edges N 12.5, S 27.5, E 22.5, W 17.5; corners NW 10,
+// NE 15, SW 25, SE 30. Painted with seed 0.5. Under the ground view from (0, 0) over 50
+// units, window coordinates are ten times the world's and depth is a hundredth of height.
 class CellDraw : public GlTest {
   protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        game.grid = makeGrid({"121", "232", "121"});
+        game.grid = makeLoadedGrid({"012", "345", "678"});
         cell = game.grid->cellAt(1, 1);
         paintCell(*cell, 0.5f);
-        setSimpleOrtho(0, 30, 0, 30);
-    }
-
-    std::vector<FeedbackPrimitive> draw(const TerrainDrawParams& params)
-    {
-        const GlMark mark = GlMark::now();
-        auto prims = feedbackOf([&] { cell->drawCell(params); });
-        EXPECT_TRUE(leftAsFound(mark));
-        return prims;
+        setGroundView(0, 0, 50);
     }
 
     TerrainCell* cell = nullptr;
 };
 
-TEST_F(CellDraw, FilledCellIsEightTrianglesInDrawOrder)
+TEST_F(CellDraw, FilledEmitsEightTrianglesVertexByVertex)
 {
-    const auto prims = draw(filledAt15);
-    ASSERT_EQ(8u, prims.size());
-    for (int i = 0; i < 8; ++i) {
-        ASSERT_EQ(static_cast<GLenum>(GL_POLYGON_TOKEN), prims[i].token);
-        ASSERT_EQ(3u, prims[i].vertices.size());
-        for (int k = 0; k < 3; ++k)
-            EXPECT_TRUE(at(prims[i].vertices[k], cell->vertices[filledOrder[i][k].slot].position))
-                << "triangle " << i << " corner " << k;
-    }
+    glEnable(GL_TEXTURE_2D); // without texturing the feedback carries no s, t
+    // The corner triangles, then the diamond around the centre; each vertex's own colour,
+    // and s, t that belong to the triangle rather than to the vertex.
+    const Emitted expected[8][3] = {
+        {{100, 150, .125f, 0, .25f, .5f, 0, 0},
+         {150, 200, .225f, .25f, .25f, .5f, 0, 1},
+         {100, 200, .15f, .5f, .25f, .5f, 1, 1}},
+        {{150, 200, .225f, .25f, .25f, .5f, 1, 0},
+         {200, 150, .275f, .125f, .25f, .5f, 0, 1},
+         {200, 200, .3f, .75f, .25f, .5f, 1, 1}},
+        {{200, 150, .275f, .125f, .25f, .5f, 1, 1},
+         {150, 100, .175f, .375f, .25f, .5f, 0, 0},
+         {200, 100, .25f, .875f, .25f, .5f, 0, 1}},
+        {{150, 100, .175f, .375f, .25f, .5f, 0, 1},
+         {100, 150, .125f, 0, .25f, .5f, 1, 0},
+         {100, 100, .1f, .625f, .25f, .5f, 0, 0}},
+        {{100, 150, .125f, 0, .25f, .5f, 0, 0},
+         {150, 100, .175f, .375f, .25f, .5f, 0, 1},
+         {150, 150, .2f, 1, .25f, .5f, .5f, .5f}},
+        {{100, 150, .125f, 0, .25f, .5f, 0, 0},
+         {150, 150, .2f, 1, .25f, .5f, .5f, .5f},
+         {150, 200, .225f, .25f, .25f, .5f, 1, 0}},
+        {{200, 150, .275f, .125f, .25f, .5f, 1, 1},
+         {150, 150, .2f, 1, .25f, .5f, .5f, .5f},
+         {150, 100, .175f, .375f, .25f, .5f, 0, 1}},
+        {{200, 150, .275f, .125f, .25f, .5f, 1, 1},
+         {150, 200, .225f, .25f, .25f, .5f, 1, 0},
+         {150, 150, .2f, 1, .25f, .5f, .5f, .5f}},
+    };
+    const auto prims = drawn(*cell, filledAt15);
+    EXPECT_EQ(8, countTokens(prims, GL_POLYGON_TOKEN));
+    EXPECT_TRUE(emitsAll(shapesOf(prims), expected, true));
+    // The last vertex drawn is the centre; its colour stays current for what follows.
+    const float centre[4] = {1, .25f, .5f, 1};
+    EXPECT_TRUE(same(currentColour().data(), centre, 4));
 }
 
-TEST_F(CellDraw, FilledTextureCoordinatesBelongToTheTriangle)
+TEST_F(CellDraw, WireFrameEmitsFourSquaresCornerByCorner)
 {
-    glEnable(GL_TEXTURE_2D); // without texturing the feedback carries no per-vertex s, t
-    const auto prims = draw(filledAt15);
-    ASSERT_EQ(8u, prims.size());
-    for (int i = 0; i < 8; ++i)
-        for (int k = 0; k < 3; ++k) {
-            const float expected[2] = {filledOrder[i][k].s, filledOrder[i][k].t};
-            EXPECT_TRUE(same(prims[i].vertices[k].stq, expected, 2))
-                << "triangle " << i << " corner " << k;
+    // Each corner with its base colour; in line mode each square comes back as its four
+    // edges, listed here by the corner each edge starts from. No diagonal is drawn.
+    const Emitted expected[4][4] = {
+        {{200, 150, .275f, .75f, .0625f, .5f},
+         {150, 150, .2f, .75f, .5f, .5f},
+         {150, 100, .175f, .75f, .1875f, .5f},
+         {200, 100, .25f, .75f, .4375f, .5f}},
+        {{200, 150, .275f, .75f, .0625f, .5f},
+         {200, 200, .3f, .75f, .375f, .5f},
+         {150, 200, .225f, .75f, .125f, .5f},
+         {150, 150, .2f, .75f, .5f, .5f}},
+        {{100, 150, .125f, .75f, 0, .5f},
+         {150, 150, .2f, .75f, .5f, .5f},
+         {150, 200, .225f, .75f, .125f, .5f},
+         {100, 200, .15f, .75f, .25f, .5f}},
+        {{100, 150, .125f, .75f, 0, .5f},
+         {100, 100, .1f, .75f, .3125f, .5f},
+         {150, 100, .175f, .75f, .1875f, .5f},
+         {150, 150, .2f, .75f, .5f, .5f}},
+    };
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    const auto prims = drawn(*cell, wireAt15);
+    EXPECT_EQ(16u, prims.size());
+    EXPECT_TRUE(emitsAll(outlines(prims), expected, false));
+}
+
+// A cube's cell at level 1 with one neighbour, to the south at level 3: the cube flattens
+// its cell to 5, the neighbour's facing edge stays stitched at 10, and one wall closes the
+// gap. The cell is painted with seed 0.5, the neighbour with 0.25.
+class OneWall : public GlTest {
+  protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        game.grid = makeLoadedGrid({"1", "3"}, [](TerrainGrid& grid) {
+            grid.placeModel(newInstance(999, 0), 0, 0, 0, quietLog()); // no mesh: draws nothing
+        });
+        cell = game.grid->cellAt(0, 0);
+        paintCell(*cell, 0.5f);
+        paintCell(*game.grid->cellAt(1, 0), 0.25f);
+        setSideView();
+    }
+
+    // The outlines of the wall's two quads, drawn last, in line mode.
+    std::vector<std::vector<FeedbackVertex>> wall(const TerrainDrawParams& params)
+    {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        const auto shapes = outlines(drawn(*cell, params));
+        if (shapes.size() < 2) return {};
+        return {shapes.end() - 2, shapes.end()};
+    }
+
+    TerrainCell* cell = nullptr;
+};
+
+TEST_F(OneWall, EmitsTwoQuadsFromTheCellsEdgeToItsNeighbours)
+{
+    ASSERT_EQ(1, cell->sideFlags[SideS]);
+    // From the side: this cell's edge along the bottom (height 5), the neighbour's along
+    // the top (height 10), y = 0, 5 and 10 from left to right, all at x = 10. Filled, no
+    // colour is sent: every corner keeps the centre colour of the last triangle.
+    const Emitted filled[2][4] = {
+        {{200, 200, .1f, 1, .25f, .5f, 0, .5f},
+         {100, 200, .1f, 1, .25f, .5f, 0, 0},
+         {100, 300, .1f, 1, .25f, .5f, 1, 0},
+         {200, 300, .1f, 1, .25f, .5f, 1, .5f}},
+        {{200, 300, .1f, 1, .25f, .5f, 1, .5f},
+         {300, 300, .1f, 1, .25f, .5f, 1, 1},
+         {300, 200, .1f, 1, .25f, .5f, 0, 1},
+         {200, 200, .1f, 1, .25f, .5f, 0, .5f}},
+    };
+    glEnable(GL_TEXTURE_2D);
+    EXPECT_TRUE(emitsAll(wall(filledAt(5, 5)), filled, true));
+    // The neighbour stands higher: the wall faces this cell, towards -x.
+    const float towardsThisCell[3] = {-1, 0, 0};
+    EXPECT_TRUE(same(currentNormal().data(), towardsThisCell, 3));
+
+    // In wire-frame each corner takes its own vertex's base colour.
+    const Emitted wire[2][4] = {
+        {{200, 200, .1f, .75f, .0625f, .5f},
+         {100, 200, .1f, .75f, .4375f, .5f},
+         {100, 300, .1f, .75f, .3125f, .75f},
+         {200, 300, .1f, .75f, 0, .75f}},
+        {{200, 300, .1f, .75f, 0, .75f},
+         {300, 300, .1f, .75f, .25f, .75f},
+         {300, 200, .1f, .75f, .375f, .5f},
+         {200, 200, .1f, .75f, .0625f, .5f}},
+    };
+    glDisable(GL_TEXTURE_2D);
+    EXPECT_TRUE(emitsAll(wall(wireAt(5, 5)), wire, false));
+}
+
+// A world of varied heights without objects, each cell painted apart, seen straight down:
+// window coordinates are five times the world's, from (-10, -10).
+class ManyCells : public GlTest {
+  protected:
+    static constexpr int rows = 5, cols = 6;
+
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        game.grid = makeLoadedGrid({"091735", "527308", "804619", "362951", "718240"});
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c) paintCell(*game.grid->cellAt(r, c), 0.03f * (r * 6 + c));
+        setGroundView(-10, -10, 100);
+    }
+
+    // The world point where a feedback vertex lies under the ground view.
+    static std::vector<float> worldOf(const FeedbackVertex& v)
+    {
+        return {v.x / 5 - 10, v.y / 5 - 10, v.z * 100};
+    }
+
+    // The filled surface of the cell at (r, c), textured so that s, t come back.
+    std::vector<FeedbackPrimitive> surface(int r, int c)
+    {
+        TerrainCell& cell = *game.grid->cellAt(r, c);
+        glEnable(GL_TEXTURE_2D);
+        const float* centre = cell.vertices[SlotCentre].position;
+        return drawn(cell, filledAt(centre[0], centre[1]));
+    }
+};
+
+// Twice the signed area of the triangle (a, b, c) in the ground plane: positive when it
+// winds counter-clockwise seen from above.
+float cross(const std::vector<float>& a, const std::vector<float>& b, const std::vector<float>& c)
+{
+    return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+}
+
+TEST_F(ManyCells, FilledTrianglesTileTheirCellOnceCounterClockwise)
+{
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            SCOPED_TRACE(testing::Message() << "cell " << r << "," << c);
+            const TerrainCell& cell = *game.grid->cellAt(r, c);
+            const float x0 = r * 10.0f, y0 = c * 10.0f;
+            const auto prims = surface(r, c);
+            ASSERT_EQ(8u, prims.size());
+            std::vector<std::vector<std::vector<float>>> triangles;
+            float area = 0;
+            for (const FeedbackPrimitive& p : prims) {
+                ASSERT_EQ(3u, p.vertices.size());
+                std::vector<std::vector<float>> t;
+                for (const FeedbackVertex& v : p.vertices) {
+                    t.push_back(worldOf(v));
+                    EXPECT_GE(t.back()[0], x0 - 1e-3f);
+                    EXPECT_LE(t.back()[0], x0 + 10 + 1e-3f);
+                    EXPECT_GE(t.back()[1], y0 - 1e-3f);
+                    EXPECT_LE(t.back()[1], y0 + 10 + 1e-3f);
+                    for (int i = 0; i < 2; ++i) {
+                        EXPECT_GE(v.stq[i], 0.0f);
+                        EXPECT_LE(v.stq[i], 1.0f);
+                    }
+                    // Every corner is one of the cell's vertices, with that vertex's colour.
+                    const int slot = slotAt(cell, v);
+                    ASSERT_NE(-1, slot);
+                    EXPECT_TRUE(same(v.rgba, opaque(cell.vertices[slot].colour).data(), 4));
+                }
+                EXPECT_GT(cross(t[0], t[1], t[2]), 0.0f) << "clockwise from above";
+                area += cross(t[0], t[1], t[2]) / 2;
+                triangles.push_back(t);
+            }
+            EXPECT_NEAR(100.0f, area, 1e-2f);
+            // Points off every edge of the split: each lies in exactly one triangle.
+            int stray = 0;
+            for (int i = 0; i < 20; ++i)
+                for (int j = 0; j < 20; ++j) {
+                    const std::vector<float> p = {x0 + (i + 0.3f) * 0.5f, y0 + (j + 0.6f) * 0.5f};
+                    int inside = 0;
+                    for (const auto& t : triangles) {
+                        const float a = cross(t[0], t[1], p), b = cross(t[1], t[2], p),
+                                    d = cross(t[2], t[0], p);
+                        inside += (a > 0 && b > 0 && d > 0) || (a < 0 && b < 0 && d < 0);
+                    }
+                    stray += inside != 1;
+                }
+            EXPECT_EQ(0, stray) << "points covered other than once";
         }
 }
 
-TEST_F(CellDraw, FilledTakesEachVertexColourNotItsBaseColour)
+TEST_F(ManyCells, EdgesOnABorderMatchTheNeighboursEdges)
 {
-    const auto prims = draw(filledAt15);
-    ASSERT_EQ(8u, prims.size());
-    for (int i = 0; i < 8; ++i)
-        for (int k = 0; k < 3; ++k)
-            EXPECT_TRUE(same(prims[i].vertices[k].rgba,
-                             opaque(cell->vertices[filledOrder[i][k].slot].colour).data(), 4))
-                << "triangle " << i << " corner " << k;
-    // The last vertex drawn is the centre; its colour stays current for what follows.
-    EXPECT_TRUE(same(currentColour().data(), opaque(cell->vertices[SlotCentre].colour).data(), 4));
+    // The triangle edges of one cell that lie on a border line, as pairs of world points.
+    auto borderEdges = [&](int r, int c, int axis, float line) {
+        std::vector<std::vector<float>> edges;
+        for (const FeedbackPrimitive& p : surface(r, c))
+            for (int k = 0; k < 3; ++k) {
+                const auto a = worldOf(p.vertices[k]), b = worldOf(p.vertices[(k + 1) % 3]);
+                if (std::fabs(a[axis] - line) > 1e-3f || std::fabs(b[axis] - line) > 1e-3f)
+                    continue;
+                // Each edge as (lower end, higher end) along the border, heights with them.
+                const bool swap = a[1 - axis] > b[1 - axis];
+                const auto& lo = swap ? b : a;
+                const auto& hi = swap ? a : b;
+                edges.push_back({lo[1 - axis], lo[2], hi[1 - axis], hi[2]});
+            }
+        std::sort(edges.begin(), edges.end());
+        return edges;
+    };
+    auto expectSame = [](const std::vector<std::vector<float>>& a,
+                         const std::vector<std::vector<float>>& b) {
+        ASSERT_EQ(2u, a.size()) << "two edges along each border";
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i)
+            for (int k = 0; k < 4; ++k) EXPECT_NEAR(a[i][k], b[i][k], 1e-3f) << i << " " << k;
+    };
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            SCOPED_TRACE(testing::Message() << "cell " << r << "," << c);
+            const float south = r * 10.0f + 10, east = c * 10.0f + 10;
+            if (r + 1 < rows)
+                expectSame(borderEdges(r, c, 0, south), borderEdges(r + 1, c, 0, south));
+            if (c + 1 < cols)
+                expectSame(borderEdges(r, c, 1, east), borderEdges(r, c + 1, 1, east));
+        }
+}
+
+TEST_F(ManyCells, WireFrameQuadsAreTheFourQuartersOfTheCell)
+{
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            SCOPED_TRACE(testing::Message() << "cell " << r << "," << c);
+            TerrainCell& cell = *game.grid->cellAt(r, c);
+            const float* centre = cell.vertices[SlotCentre].position;
+            const auto prims = drawn(cell, wireAt(centre[0], centre[1]));
+            EXPECT_EQ(16u, prims.size()) << "four edges a square, no diagonals";
+            const auto squares = outlines(prims);
+            ASSERT_EQ(4u, squares.size());
+            std::vector<std::vector<float>> quarters;
+            for (const auto& square : squares) {
+                ASSERT_EQ(4u, square.size());
+                std::vector<std::vector<float>> corner;
+                for (const FeedbackVertex& v : square) {
+                    corner.push_back(worldOf(v));
+                    const int slot = slotAt(cell, v);
+                    ASSERT_NE(-1, slot);
+                    EXPECT_TRUE(same(v.rgba, opaque(cell.vertices[slot].baseColour).data(), 4));
+                }
+                // An axis-aligned 5 x 5 square, counter-clockwise from above.
+                float lowX = corner[0][0], lowY = corner[0][1];
+                for (const auto& p : corner) {
+                    lowX = std::min(lowX, p[0]);
+                    lowY = std::min(lowY, p[1]);
+                }
+                auto offEdge = [](float d) { return std::min(std::fabs(d), std::fabs(d - 5)); };
+                for (const auto& p : corner) {
+                    EXPECT_LT(offEdge(p[0] - lowX), 1e-3f);
+                    EXPECT_LT(offEdge(p[1] - lowY), 1e-3f);
+                }
+                const float twiceArea =
+                    cross(corner[0], corner[1], corner[2]) + cross(corner[0], corner[2], corner[3]);
+                EXPECT_NEAR(50.0f, twiceArea, 1e-2f);
+                quarters.push_back({lowX - centre[0], lowY - centre[1]});
+            }
+            // The four quarters of the cell, each once.
+            std::sort(quarters.begin(), quarters.end());
+            const std::vector<std::vector<float>> all = {{-5, -5}, {-5, 0}, {0, -5}, {0, 0}};
+            for (int q = 0; q < 4; ++q) {
+                EXPECT_NEAR(all[q][0], quarters[q][0], 1e-3f) << q;
+                EXPECT_NEAR(all[q][1], quarters[q][1], 1e-3f) << q;
+            }
+        }
+}
+
+TEST_F(ManyCells, HiddenLineDrawsTheWireFrameShapesInBlack)
+{
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            TerrainCell& cell = *game.grid->cellAt(r, c);
+            const float* centre = cell.vertices[SlotCentre].position;
+            glColor3f(0.2f, 0.4f, 0.6f);
+            const auto wire = drawn(cell, wireAt(centre[0], centre[1]));
+            const auto hidden = drawn(cell, hiddenAt(centre[0], centre[1]));
+            ASSERT_EQ(wire.size(), hidden.size()) << r << "," << c;
+            for (size_t i = 0; i < wire.size(); ++i)
+                for (int k = 0; k < 2; ++k) {
+                    const FeedbackVertex &w = wire[i].vertices[k], &h = hidden[i].vertices[k];
+                    EXPECT_EQ(wire[i].token, hidden[i].token);
+                    EXPECT_NEAR(w.x, h.x, 1e-3f);
+                    EXPECT_NEAR(w.y, h.y, 1e-3f);
+                    EXPECT_NEAR(w.z, h.z, 1e-5f);
+                    EXPECT_TRUE(same(h.rgba, black, 4)) << r << "," << c << " edge " << i;
+                }
+            EXPECT_TRUE(same(currentColour().data(), black, 4));
+        }
 }
 
 TEST_F(CellDraw, FilledLeavesTextureZeroBoundAndModulates)
@@ -222,7 +557,7 @@ TEST_F(CellDraw, FilledLeavesTextureZeroBoundAndModulates)
     cell->texture = name;
     glBindTexture(GL_TEXTURE_2D, name);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    draw(filledAt15);
+    drawn(*cell, filledAt15);
     EXPECT_EQ(0, boundTexture());
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
@@ -259,7 +594,7 @@ TEST_F(CellDraw, FilledSurfaceShowsTheCellTexture)
     glFinish();
     unsigned char pixel[3] = {0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(250, 250, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel); // the cell centre
+    glReadPixels(150, 150, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel); // the cell centre
     EXPECT_EQ(255, pixel[0]);
     EXPECT_EQ(0, pixel[1]);
     EXPECT_EQ(0, pixel[2]);
@@ -268,14 +603,16 @@ TEST_F(CellDraw, FilledSurfaceShowsTheCellTexture)
 
 TEST_F(CellDraw, FilledSurfaceIsLitByNorthColourWithAlphaOne)
 {
-    lightFrom(0, 0, 1);
+    directionalLight(0, 0, 1);
     cell->vertices[SlotN].colour[0] = 0.375f;
-    const auto prims = draw(filledAt15);
+    const auto prims = drawn(*cell, filledAt15);
     ASSERT_EQ(8u, prims.size());
     const float* north = cell->vertices[SlotN].colour;
     for (int i = 0; i < 8; ++i)
         for (int k = 0; k < 3; ++k) {
-            const float nz = cell->vertices[filledOrder[i][k].slot].normal[2];
+            const int slot = slotAt(*cell, prims[i].vertices[k]);
+            ASSERT_NE(-1, slot) << "triangle " << i << " corner " << k;
+            const float nz = cell->vertices[slot].normal[2];
             const float lit[4] = {north[0] * nz, north[1] * nz, north[2] * nz, 1.0f};
             EXPECT_TRUE(same(prims[i].vertices[k].rgba, lit, 4))
                 << "triangle " << i << " corner " << k;
@@ -290,57 +627,13 @@ TEST_F(CellDraw, EveryModeSetsColourMaterialToFrontDiffuse)
 {
     for (const TerrainDrawParams& params : {filledAt15, wireAt15, hiddenAt15}) {
         glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-        draw(params);
+        drawn(*cell, params);
         GLint face = 0, parameter = 0;
         glGetIntegerv(GL_COLOR_MATERIAL_FACE, &face);
         glGetIntegerv(GL_COLOR_MATERIAL_PARAMETER, &parameter);
         EXPECT_EQ(GL_FRONT, face) << "outline " << params.outline;
         EXPECT_EQ(GL_DIFFUSE, parameter) << "outline " << params.outline;
     }
-}
-
-TEST_F(CellDraw, WireFrameIsFourSquaresWithoutDiagonals)
-{
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    const auto prims = draw(wireAt15);
-    EXPECT_EQ(16u, prims.size()); // four edges per square, nothing else
-    const auto squares = outlines(prims);
-    ASSERT_EQ(4u, squares.size());
-    for (int q = 0; q < 4; ++q) {
-        ASSERT_EQ(4u, squares[q].size()) << "square " << q;
-        for (int k = 0; k < 4; ++k)
-            EXPECT_TRUE(at(squares[q][k], cell->vertices[wireOrder[q][k]].position))
-                << "square " << q << " corner " << k;
-    }
-}
-
-TEST_F(CellDraw, WireFrameTakesEachVertexBaseColour)
-{
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    const auto squares = outlines(draw(wireAt15));
-    ASSERT_EQ(4u, squares.size());
-    for (int q = 0; q < 4; ++q)
-        for (int k = 0; k < 4; ++k)
-            EXPECT_TRUE(same(squares[q][k].rgba,
-                             opaque(cell->vertices[wireOrder[q][k]].baseColour).data(), 4))
-                << "square " << q << " corner " << k;
-}
-
-TEST_F(CellDraw, HiddenLineIsTheSameSquaresInBlack)
-{
-    glColor3f(0.2f, 0.4f, 0.6f);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    const auto squares = outlines(draw(hiddenAt15));
-    ASSERT_EQ(4u, squares.size());
-    for (int q = 0; q < 4; ++q) {
-        ASSERT_EQ(4u, squares[q].size()) << "square " << q;
-        for (int k = 0; k < 4; ++k) {
-            EXPECT_TRUE(at(squares[q][k], cell->vertices[wireOrder[q][k]].position))
-                << "square " << q << " corner " << k;
-            EXPECT_TRUE(same(squares[q][k].rgba, black, 4)) << "square " << q << " corner " << k;
-        }
-    }
-    EXPECT_TRUE(same(currentColour().data(), black, 4));
 }
 
 TEST_F(CellDraw, WireAndHiddenSendNoNormalTexCoordTextureOrMaterial)
@@ -356,7 +649,7 @@ TEST_F(CellDraw, WireAndHiddenSendNoNormalTexCoordTextureOrMaterial)
         glTexCoord4fv(texCoord);
         glBindTexture(GL_TEXTURE_2D, name);
         glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-        draw(params);
+        drawn(*cell, params);
         EXPECT_TRUE(same(currentNormal().data(), normal, 3)) << "outline " << params.outline;
         float tc[4];
         glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
@@ -373,25 +666,24 @@ TEST_F(CellDraw, CentreExactly100UnitsAwayIsNotDrawn)
     const float boundary[][2] = {{115, 15}, {15, -85}, {-85, 15}, {75, 95}, {-45, -65}};
     for (const auto& p : boundary) {
         const TerrainDrawParams params{GL_TRIANGLES, false, true, false, p[0], p[1]};
-        EXPECT_TRUE(draw(params).empty()) << "player at " << p[0] << ", " << p[1];
+        EXPECT_TRUE(drawn(*cell, params).empty()) << "player at " << p[0] << ", " << p[1];
         EXPECT_FLOAT_EQ(p[0] - 15, cell->playerDX);
         EXPECT_FLOAT_EQ(p[1] - 15, cell->playerDY);
     }
     const float inside[][2] = {{114.99f, 15}, {15, -84.99f}, {74.99f, 94.99f}};
-    for (const auto& p : inside) {
-        const TerrainDrawParams params{GL_TRIANGLES, false, false, false, p[0], p[1]};
-        EXPECT_EQ(8u, draw(params).size()) << "player at " << p[0] << ", " << p[1];
-    }
+    for (const auto& p : inside)
+        EXPECT_EQ(8u, drawn(*cell, filledAt(p[0], p[1])).size())
+            << "player at " << p[0] << ", " << p[1];
 }
 
 TEST_F(CellDraw, NormalLinesComeFirstNineWhiteLinesOneUnitLong)
 {
     TerrainDrawParams params = filledAt15;
-    EXPECT_EQ(0, countTokens(draw(params), GL_LINE_TOKEN) +
-                     countTokens(draw(params), GL_LINE_RESET_TOKEN));
+    EXPECT_EQ(0, countTokens(drawn(*cell, params), GL_LINE_TOKEN) +
+                     countTokens(drawn(*cell, params), GL_LINE_RESET_TOKEN));
 
     params.showNormals = true;
-    const auto prims = draw(params);
+    const auto prims = drawn(*cell, params);
     ASSERT_EQ(17u, prims.size());
     for (int k = 0; k < 9; ++k) {
         const FeedbackPrimitive& line = prims[k];
@@ -412,18 +704,18 @@ TEST_F(CellDraw, CullFaceEndsAsTheSwitchSays)
 {
     game.culling = 1;
     glEnable(GL_CULL_FACE);
-    draw(filledAt15);
+    drawn(*cell, filledAt15);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE)) << "a cell without walls, culling on";
 
     game.culling = 0;
     glDisable(GL_CULL_FACE);
-    draw(filledAt15);
+    drawn(*cell, filledAt15);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE)) << "culling off";
 
     // The wire-frame and hidden-line draws leave culling alone, whatever the switch says.
     game.culling = 1;
-    draw(wireAt15);
-    draw(hiddenAt15);
+    drawn(*cell, wireAt15);
+    drawn(*cell, hiddenAt15);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE)) << "wire-frame";
 }
 
@@ -435,7 +727,7 @@ class CellWithModel : public CellDraw {
         CellDraw::SetUp();
         const float up[3] = {0, 0, 1};
         addMesh(41, {{{0.5f, 0.25f, 1.0f}, {{-1, -1, 0}, {1, -1, 0}, {0, 1, 2}}}}, up);
-        game.grid->placeModel(newInstance(41, 1), 1, 1, 1);
+        game.grid->placeModel(newInstance(41, 1), 1, 1, 1, quietLog());
     }
 
     // The figure's corner k, where the draw puts it: on the cell's centre vertex.
@@ -451,7 +743,7 @@ TEST_F(CellWithModel, ModelStandsOnTheCentreBeforeTheSurface)
 {
     TerrainDrawParams params = filledAt15;
     params.showNormals = true;
-    const auto prims = draw(params);
+    const auto prims = drawn(*cell, params);
     ASSERT_EQ(9u + 1u + 8u, prims.size()); // normal lines, the figure, the surface
     const FeedbackPrimitive& figure = prims[9];
     ASSERT_EQ(3u, figure.vertices.size());
@@ -462,8 +754,7 @@ TEST_F(CellWithModel, ModelStandsOnTheCentreBeforeTheSurface)
 
 TEST_F(CellWithModel, CulledCellDrawsNoModel)
 {
-    const TerrainDrawParams params{GL_TRIANGLES, false, false, false, 115.0f, 15.0f};
-    EXPECT_TRUE(draw(params).empty());
+    EXPECT_TRUE(drawn(*cell, filledAt(115, 15)).empty());
 }
 
 TEST_F(CellWithModel, CellHandsLightingAndOutlineToItsModel)
@@ -472,7 +763,7 @@ TEST_F(CellWithModel, CellHandsLightingAndOutlineToItsModel)
     // sets its material, which the hidden-line surface leaves alone.
     glColor3f(0.2f, 0.4f, 0.6f);
     const TerrainDrawParams params{GL_POLYGON, true, false, true, 15.0f, 15.0f};
-    const auto prims = draw(params);
+    const auto prims = drawn(*cell, params);
     ASSERT_FALSE(prims.empty());
     const float frameColour[4] = {0.2f, 0.4f, 0.6f, 1.0f};
     EXPECT_TRUE(same(prims[0].vertices[0].rgba, frameColour, 4));
@@ -480,33 +771,107 @@ TEST_F(CellWithModel, CellHandsLightingAndOutlineToItsModel)
     EXPECT_TRUE(same(material(GL_FRONT).data(), faceDiffuse, 4));
 }
 
-// A flattened object cell in the middle of a 3 x 3 world, with walls on all four sides.
+// The vertices of a cell on a border line, from one end to the other along the line; for
+// the cell across that line the same points in the same order.
+std::vector<Vertex*> edgeOn(TerrainCell& cell, int axis, float line)
+{
+    std::vector<Vertex*> edge;
+    for (Vertex& v : cell.vertices)
+        if (v.position[axis] == line) edge.push_back(&v);
+    std::sort(edge.begin(), edge.end(), [axis](const Vertex* a, const Vertex* b) {
+        return a->position[1 - axis] < b->position[1 - axis];
+    });
+    return edge;
+}
+
+// The border line of a side: which axis it fixes, and where.
+void borderOf(const TerrainCell& cell, int side, int& axis, float& line)
+{
+    const float* c = cell.vertices[SlotCentre].position;
+    axis = side == SideN || side == SideS ? 0 : 1;
+    line = c[axis] + (side == SideS || side == SideE ? 5.0f : -5.0f);
+}
+
+// One corner of a wall quad: where it was drawn, the vertex it is, whether that vertex
+// is the neighbour's, which quad, and whether it is the middle of the side.
+using WallCorner = std::function<void(const FeedbackVertex& drawnAt, const Vertex& vertex,
+                                      bool neighbours, int quad, bool middle)>;
+
+// Checks that the two quads of the side's wall span exactly the gap between the cell's
+// edge and the neighbour's facing edge: each quad joins the middle of the side to one
+// end, with two corners on each edge, matched in pairs, and goes round without crossing
+// itself. Hands every corner to `corner`.
+void expectWallSpansTheGap(TerrainCell& cell, int side, const std::vector<FeedbackVertex>* quads,
+                           const WallCorner& corner)
+{
+    int axis;
+    float line;
+    borderOf(cell, side, axis, line);
+    const auto own = edgeOn(cell, axis, line);
+    const auto facing = edgeOn(*cell.neighbours[side], axis, line);
+    ASSERT_EQ(3u, own.size());
+    ASSERT_EQ(3u, facing.size());
+    int endsSeen = 0;
+    for (int q = 0; q < 2; ++q) {
+        SCOPED_TRACE(testing::Message() << "side " << side << " quad " << q);
+        ASSERT_EQ(4u, quads[q].size());
+        int hits[3][2] = {};
+        int point[4] = {}; // the corner's place along the side, 0 to 2
+        bool onNeighbour[4] = {};
+        for (int k = 0; k < 4; ++k) {
+            int found = 0;
+            for (int i = 0; i < 3; ++i)
+                for (int n = 0; n < 2; ++n) {
+                    const Vertex& candidate = n ? *facing[i] : *own[i];
+                    if (!at(quads[q][k], candidate.position)) continue;
+                    ++hits[i][n];
+                    ++found;
+                    point[k] = i;
+                    onNeighbour[k] = n;
+                    corner(quads[q][k], candidate, n, q, i == 1);
+                }
+            EXPECT_EQ(1, found) << "corner " << k << " on one edge or the other";
+        }
+        const int end = hits[0][0] ? 0 : 2;
+        endsSeen |= 1 << end;
+        for (int i = 0; i < 3; ++i)
+            for (int n = 0; n < 2; ++n)
+                EXPECT_EQ(i == 1 || i == end ? 1 : 0, hits[i][n])
+                    << "point " << i << (n ? " of the neighbour" : " of this cell");
+        // Round the quad: along one edge, straight across, back along the other, across.
+        int crossings = 0;
+        for (int k = 0; k < 4; ++k) {
+            const int next = (k + 1) % 4;
+            if (onNeighbour[k] == onNeighbour[next]) continue;
+            ++crossings;
+            EXPECT_EQ(point[k], point[next]) << "corners " << k << " and " << next;
+        }
+        EXPECT_EQ(2, crossings);
+    }
+    EXPECT_EQ(5, endsSeen) << "the two quads meet in the middle and reach both ends";
+}
+
+// A flattened object cell in the middle of a 3 x 3 world, with walls on all four sides;
+// every cell painted apart.
 class CellWalls : public GlTest {
   protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        game.grid = makeGrid({"121", "232", "121"}, [](TerrainGrid& grid) {
-            grid.placeModel(newInstance(999, 0), 1, 1, 0); // no mesh: it draws nothing
+        game.grid = makeLoadedGrid({"121", "232", "121"}, [](TerrainGrid& grid) {
+            grid.placeModel(newInstance(999, 0), 1, 1, 0, quietLog()); // no mesh: draws nothing
         });
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) paintCell(*game.grid->cellAt(r, c), 0.1f * (3 * r + c));
         cell = game.grid->cellAt(1, 1);
+        setViewFromAbove(15, 15, 15);
     }
 
-    // The position of a wall corner.
-    const float* position(int side, const WallCorner& corner) const
+    // The shapes of a draw in line mode: the surface's, then the walls' quads.
+    std::vector<std::vector<FeedbackVertex>> shapes(const TerrainDrawParams& params)
     {
-        const TerrainCell* owner = corner.nb ? cell->neighbours[side] : cell;
-        return owner->vertices[corner.slot].position;
-    }
-
-    std::vector<FeedbackPrimitive> draw(const TerrainDrawParams& params)
-    {
-        const GlMark mark = GlMark::now();
-        auto prims = feedbackOf([&] { cell->drawCell(params); });
-        EXPECT_TRUE(leftAsFound(mark));
-        return prims;
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        return outlines(drawn(*cell, params));
     }
 
     TerrainCell* cell = nullptr;
@@ -517,75 +882,87 @@ TEST_F(CellWalls, ObjectCellHasWallFlagsOnEverySide)
     for (int side = 0; side < 4; ++side) ASSERT_EQ(1, cell->sideFlags[side]) << side;
 }
 
-TEST_F(CellWalls, FilledWallsFollowTheSurfaceSideBySide)
+TEST_F(CellWalls, FilledWallsSpanEachGapSideBySide)
 {
-    setViewFromAbove(15, 15, 15);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glEnable(GL_TEXTURE_2D);
-    const auto shapes = outlines(draw(filledAt15));
-    ASSERT_EQ(8u + 8u, shapes.size());
+    const auto drawnShapes = shapes(filledAt15);
+    ASSERT_EQ(8u + 8u, drawnShapes.size());
     const auto wallColour = opaque(cell->vertices[SlotCentre].colour);
+    // On every side alike: s is 0 along this cell's edge and 1 along the neighbour's; t is
+    // 0.5 in the middle, 0 at the first quad's end and 1 at the second's. No colour calls:
+    // the walls keep the centre colour of the last triangle.
     for (int side = 0; side < 4; ++side)
-        for (int q = 0; q < 2; ++q) {
-            const auto& quad = shapes[8 + 2 * side + q];
-            ASSERT_EQ(4u, quad.size()) << "side " << side << " quad " << q;
-            for (int k = 0; k < 4; ++k) {
-                EXPECT_TRUE(at(quad[k], position(side, wallOrder[side][q][k])))
-                    << "side " << side << " quad " << q << " corner " << k;
-                EXPECT_TRUE(same(quad[k].stq, wallTex[q][k], 2))
-                    << "side " << side << " quad " << q << " corner " << k;
-                // No colour calls: the walls keep the centre colour of the last triangle.
-                EXPECT_TRUE(same(quad[k].rgba, wallColour.data(), 4))
-                    << "side " << side << " quad " << q << " corner " << k;
-            }
-        }
+        expectWallSpansTheGap(
+            *cell, side, &drawnShapes[8 + 2 * side],
+            [&](const FeedbackVertex& v, const Vertex&, bool neighbours, int quad, bool middle) {
+                const float st[2] = {neighbours ? 1.0f : 0.0f, middle ? 0.5f : quad * 1.0f};
+                EXPECT_TRUE(same(v.stq, st, 2));
+                EXPECT_TRUE(same(v.rgba, wallColour.data(), 4));
+            });
 }
 
 TEST_F(CellWalls, WireWallsTakeEachCornerBaseColour)
 {
-    setViewFromAbove(15, 15, 15);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    const auto shapes = outlines(draw(wireAt15));
-    ASSERT_EQ(4u + 8u, shapes.size());
+    const auto drawnShapes = shapes(wireAt15);
+    ASSERT_EQ(4u + 8u, drawnShapes.size());
     for (int side = 0; side < 4; ++side)
-        for (int q = 0; q < 2; ++q) {
-            const auto& quad = shapes[4 + 2 * side + q];
-            ASSERT_EQ(4u, quad.size()) << "side " << side << " quad " << q;
-            for (int k = 0; k < 4; ++k) {
-                const WallCorner& corner = wallOrder[side][q][k];
-                const TerrainCell* owner = corner.nb ? cell->neighbours[side] : cell;
-                EXPECT_TRUE(at(quad[k], position(side, corner)))
-                    << "side " << side << " quad " << q << " corner " << k;
-                EXPECT_TRUE(
-                    same(quad[k].rgba, opaque(owner->vertices[corner.slot].baseColour).data(), 4))
-                    << "side " << side << " quad " << q << " corner " << k;
-            }
-        }
+        expectWallSpansTheGap(*cell, side, &drawnShapes[4 + 2 * side],
+                              [](const FeedbackVertex& v, const Vertex& vertex, bool, int, bool) {
+                                  EXPECT_TRUE(same(v.rgba, opaque(vertex.baseColour).data(), 4));
+                              });
 }
 
 TEST_F(CellWalls, HiddenLineWallsAreBlack)
 {
-    setViewFromAbove(15, 15, 15);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    const auto shapes = outlines(draw(hiddenAt15));
-    ASSERT_EQ(4u + 8u, shapes.size());
+    const auto drawnShapes = shapes(hiddenAt15);
+    ASSERT_EQ(4u + 8u, drawnShapes.size());
     for (int side = 0; side < 4; ++side)
-        for (int q = 0; q < 2; ++q)
-            for (int k = 0; k < 4; ++k) {
-                const auto& v = shapes[4 + 2 * side + q][k];
-                EXPECT_TRUE(at(v, position(side, wallOrder[side][q][k])));
-                EXPECT_TRUE(same(v.rgba, black, 4));
+        expectWallSpansTheGap(*cell, side, &drawnShapes[4 + 2 * side],
+                              [](const FeedbackVertex& v, const Vertex&, bool, int, bool) {
+                                  EXPECT_TRUE(same(v.rgba, black, 4));
+                              });
+}
+
+TEST_F(CellWalls, EveryFlaggedSideWithANeighbourHasItsWallAcrossAWorld)
+{
+    // Objects on a corner, on a border, inside, and side by side, where only the later of
+    // two neighbours keeps the flag between them.
+    std::unique_ptr<TerrainGrid> world(
+        makeLoadedGrid({"31415", "92653", "58979", "32384"}, [](TerrainGrid& grid) {
+            const int at[5][2] = {{0, 0}, {2, 0}, {1, 2}, {1, 3}, {3, 4}};
+            for (const auto& p : at)
+                grid.placeModel(newInstance(999, 0), p[0], p[1], 0, quietLog());
+        }));
+    int walls = 0;
+    for (int r = 0; r < world->rows; ++r)
+        for (int c = 0; c < world->cols; ++c) {
+            SCOPED_TRACE(testing::Message() << "cell " << r << "," << c);
+            TerrainCell& here = *world->cellAt(r, c);
+            const float* centre = here.vertices[SlotCentre].position;
+            setViewFromAbove(centre[0], centre[1], centre[2]);
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+            const auto drawnShapes = outlines(drawn(here, wireAt(centre[0], centre[1])));
+            size_t next = 4; // after the four squares of the surface, sides N, S, E, W
+            for (int side = 0; side < 4; ++side) {
+                if (!here.sideFlags[side] || !here.neighbours[side]) continue;
+                ASSERT_GE(drawnShapes.size(), next + 2) << "side " << side;
+                expectWallSpansTheGap(here, side, &drawnShapes[next],
+                                      [](const FeedbackVertex&, const Vertex&, bool, int, bool) {});
+                next += 2;
+                ++walls;
             }
+            EXPECT_EQ(next, drawnShapes.size()) << "no other wall";
+        }
+    // (0, 0) two, (2, 0) three, (1, 2) three (its east went to (1, 3)), (1, 3) four, (3, 4) two.
+    EXPECT_EQ(14, walls);
 }
 
 TEST_F(CellWalls, WallsAreLitByCentreColourWithAlphaOne)
 {
-    setViewFromAbove(15, 15, 15);
-    lightFrom(0.6f, 0.8f, 0);
+    directionalLight(0.6f, 0.8f, 0);
     cell->vertices[SlotCentre].colour[1] = 0.625f;
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    const auto shapes = outlines(draw(filledAt15));
-    ASSERT_EQ(8u + 8u, shapes.size());
+    const auto drawnShapes = shapes(filledAt15);
+    ASSERT_EQ(8u + 8u, drawnShapes.size());
     // The object cell stands above its neighbours, so each wall faces away from it:
     // N (-1, 0, 0), S (1, 0, 0), E (0, 1, 0), W (0, -1, 0); the cosines to the light follow.
     const float cosine[4] = {0, 0.6f, 0.8f, 0};
@@ -595,7 +972,7 @@ TEST_F(CellWalls, WallsAreLitByCentreColourWithAlphaOne)
                               centre[2] * cosine[side], 1.0f};
         for (int q = 0; q < 2; ++q)
             for (int k = 0; k < 4; ++k)
-                EXPECT_TRUE(same(shapes[8 + 2 * side + q][k].rgba, lit, 4))
+                EXPECT_TRUE(same(drawnShapes[8 + 2 * side + q][k].rgba, lit, 4))
                     << "side " << side << " quad " << q << " corner " << k;
     }
     const auto expected = opaque(centre);
@@ -609,20 +986,22 @@ TEST_F(CellWalls, CullingIsOffOnlyWhileTheWallsAreDrawn)
     setViewFromBelow(15, 15, 15);
     glEnable(GL_CULL_FACE);
     game.culling = 0; // the draw leaves culling on throughout: the view culls some walls
-    const int wallsKeptOn = countTokens(draw(filledAt15), GL_POLYGON_TOKEN);
+    const int wallsKeptOn = countTokens(drawn(*cell, filledAt15), GL_POLYGON_TOKEN);
     ASSERT_GT(wallsKeptOn, 0);
     ASSERT_LT(wallsKeptOn, 16);
 
     game.culling = 1;
-    const auto prims = draw(filledAt15);
+    const auto prims = drawn(*cell, filledAt15);
     EXPECT_EQ(16, countTokens(prims, GL_POLYGON_TOKEN)) << "every wall quad, as two triangles";
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
 }
 
-// A flat 3 x 3 world at level 1 whose middle cell has a wall flag on one side only.
+// Heights around one wall of a flat 3 x 3 world at level 1 whose middle cell has a wall
+// flag on one side only.
 struct WallCase {
     const char* name;
-    // Heights given to the neighbour's middle and its two end vertices on the wall side.
+    // Heights given to the neighbour's middle and its two end vertices on the wall side,
+    // the ends in the order of the other ground axis.
     float middle, endA, endB;
     // Heights given to this cell's two end vertices that meet them (its middle stays at 5).
     float thisEndA, thisEndB;
@@ -633,15 +1012,6 @@ class CellWallNormal : public GlTest {};
 
 TEST_F(CellWallNormal, WallFacesTheLowerCell)
 {
-    // The neighbour's slots on each side: middle, then the two ends.
-    const int nbSlots[4][3] = {{SlotS, SlotSW, SlotSE},
-                               {SlotN, SlotNW, SlotNE},
-                               {SlotW, SlotNW, SlotSW},
-                               {SlotE, SlotNE, SlotSE}};
-    // This cell's ends that meet the neighbour's, in the same order.
-    const int thisSlots[4][2] = {
-        {SlotNW, SlotNE}, {SlotSW, SlotSE}, {SlotNE, SlotSE}, {SlotNW, SlotSW}};
-    const float towardsThis[4][3] = {{1, 0, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 1, 0}};
     const WallCase cases[] = {
         {"neighbour higher everywhere", 10, 10, 10, 5, 5, true},
         {"same height", 5, 5, 5, 5, 5, false},
@@ -652,54 +1022,61 @@ TEST_F(CellWallNormal, WallFacesTheLowerCell)
         {"neighbour lower everywhere", 0, 0, 0, 5, 5, false},
         // Each neighbour end is lower than the end it meets, though higher than the other.
         {"each end lower than the end it meets", 5, 7, 4, 8, 5, false},
+        {"each end lower than the end it meets, mirrored", 5, 4, 7, 5, 8, false},
         {"second end higher than the end it meets", 5, 4, 7, 5, 6, true},
     };
     for (int side = 0; side < 4; ++side)
         for (const WallCase& c : cases) {
-            TerrainGrid* grid = makeGrid({"111", "111", "111"});
+            std::unique_ptr<TerrainGrid> grid(makeLoadedGrid({"111", "111", "111"}));
             TerrainCell* cell = grid->cellAt(1, 1);
             cell->sideFlags[side] = 1;
             TerrainCell* nb = cell->neighbours[side];
-            const float heights[3] = {c.middle, c.endA, c.endB};
-            for (int k = 0; k < 3; ++k) nb->vertices[nbSlots[side][k]].position[2] = heights[k];
-            cell->vertices[thisSlots[side][0]].position[2] = c.thisEndA;
-            cell->vertices[thisSlots[side][1]].position[2] = c.thisEndB;
+            int axis;
+            float line;
+            borderOf(*cell, side, axis, line);
+            auto own = edgeOn(*cell, axis, line);
+            auto facing = edgeOn(*nb, axis, line);
+            const float nbHeights[3] = {c.endA, c.middle, c.endB};
+            for (int i = 0; i < 3; ++i) facing[i]->position[2] = nbHeights[i];
+            own[0]->position[2] = c.thisEndA;
+            own[2]->position[2] = c.thisEndB;
             glNormal3f(0, 0, 0);
             const GlMark mark = GlMark::now();
             cell->drawCell(filledAt15);
             EXPECT_TRUE(leftAsFound(mark));
-            // The wall is the last thing drawn, one normal for all its corners.
-            float expected[3];
-            for (int i = 0; i < 3; ++i)
-                expected[i] = c.facesThisCell ? towardsThis[side][i] : -towardsThis[side][i];
+            // The wall is the last thing drawn, one normal for all its corners: along the
+            // ground from the neighbour's centre towards this one's, or the other way.
+            float expected[3] = {0, 0, 0};
+            const float sign = c.facesThisCell ? 1.0f : -1.0f;
+            for (int i = 0; i < 2; ++i)
+                expected[i] = sign *
+                              (cell->vertices[SlotCentre].position[i] -
+                               nb->vertices[SlotCentre].position[i]) /
+                              10.0f;
             EXPECT_TRUE(same(currentNormal().data(), expected, 3))
                 << "side " << side << ": " << c.name;
-            releaseWorld(grid);
         }
 }
 
 TEST_F(CellWallNormal, FlagWithoutNeighbourDrawsNoWall)
 {
     setSimpleOrtho(0, 30, 0, 30);
-    game.grid = makeGrid({"111", "111"});
+    game.grid = makeLoadedGrid({"111", "111"});
     TerrainCell* top = game.grid->cellAt(0, 1);
     top->sideFlags[SideN] = 1; // the border: no neighbour there
-    const TerrainDrawParams params{GL_TRIANGLES, false, false, false, 5.0f, 15.0f};
-    const GlMark mark = GlMark::now();
-    EXPECT_EQ(8u, feedbackOf([&] { top->drawCell(params); }).size());
+    EXPECT_EQ(8u, drawn(*top, filledAt(5, 15)).size());
     top->sideFlags[SideS] = 1;
-    EXPECT_EQ(8u + 4u, feedbackOf([&] { top->drawCell(params); }).size())
+    EXPECT_EQ(8u + 4u, drawn(*top, filledAt(5, 15)).size())
         << "the south wall, two quads of two triangles";
-    EXPECT_TRUE(leftAsFound(mark));
 }
 
-// A large world with varied heights, walls, figures and people, for the grid draw.
 // A large world with varied heights, walls, figures and people, built once for the suite.
 class GridDraw : public ::testing::Test {
   protected:
     // Fewer rows than columns: a column range clamped by the row count would miss cells.
     static constexpr int rows = 240, cols = 300;
     static TerrainGrid* world;
+    static MeshStore* meshes; // what the figures and the people draw, kept past each test
 
     static void SetUpTestSuite()
     {
@@ -712,24 +1089,28 @@ class GridDraw : public ::testing::Test {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c)
                 levels[r][c] = static_cast<char>('0' + (r * 7 + c * 13 + (r * c) % 5) % 10);
-        world = makeGrid(levels, [](TerrainGrid& grid) {
+        world = makeLoadedGrid(levels, [](TerrainGrid& grid) {
             for (int r = 0; r < rows; ++r)
                 for (int c = 0; c < cols; ++c) {
-                    if ((r * 31 + c * 17) % 23 == 0) grid.placeModel(newInstance(7, 0), r, c, 0);
-                    if ((r * 11 + c * 29) % 37 == 0) grid.placeModel(newInstance(8, 1), r, c, 1);
+                    if ((r * 31 + c * 17) % 23 == 0)
+                        grid.placeModel(newInstance(7, 0), r, c, 0, quietLog());
+                    if ((r * 11 + c * 29) % 37 == 0)
+                        grid.placeModel(newInstance(8, 1), r, c, 1, quietLog());
                 }
         });
         const float people[5][3] = {
             {1195, 1505, 5}, {15, 15, 5}, {2385, 2995, 5}, {1200, 1600, 5}, {1005, 1405, 5}};
         for (int i = 0; i < 5; ++i)
             addPerson(*world, i, 9, people[i][0], people[i][1], people[i][2]);
+        meshes = new MeshStore(std::move(game.meshes));
     }
 
     static void TearDownTestSuite()
     {
-        releaseWorld(world);
+        delete world;
         world = nullptr;
-        releaseMeshes();
+        delete meshes;
+        meshes = nullptr;
     }
 
     void SetUp() override
@@ -779,6 +1160,7 @@ class GridDraw : public ::testing::Test {
 };
 
 TerrainGrid* GridDraw::world = nullptr;
+MeshStore* GridDraw::meshes = nullptr;
 
 ::testing::AssertionResult sameTokens(const std::vector<float>& a, const std::vector<float>& b)
 {
@@ -846,7 +1228,7 @@ TEST_F(GridDraw, VisitsAtMost21By21Cells)
     for (const auto& p : positions) {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c) grid.cells[r][c]->playerDX = -12345.0f;
-        gridDraw({GL_POLYGON, true, false, false, p[0], p[1]});
+        gridDraw(hiddenAt(p[0], p[1]));
         int visited = 0, missed = 0;
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c) {
@@ -865,9 +1247,8 @@ TEST_F(GridDraw, PeopleFollowTheCellsOnEveryCall)
     Person* near = game.grid->people[0]; // (1195, 1505)
     Person* far = game.grid->people[1];  // (15, 15)
     near->spin = far->spin = 0;
-    const TerrainDrawParams params{GL_TRIANGLES, false, false, false, 1200, 1500};
-    const auto prims = parseFeedback(captureFeedback([&] { game.grid->drawGrid(params); }));
-    game.grid->drawGrid({GL_POLYGON, true, false, false, 1200, 1500});
+    const auto prims = feedbackOf([&] { game.grid->drawGrid(filledAt(1200, 1500)); });
+    game.grid->drawGrid(hiddenAt(1200, 1500));
     EXPECT_EQ(10.0f, near->spin);
     EXPECT_EQ(0.0f, far->spin);
     // The person's figure (face colour 0.75, 0.75, 0) comes after every cell.

@@ -1,12 +1,13 @@
 // Tests of the surface normals: unit face normals of the eight triangles, and vertex
 // normals summed over the triangles of a cell and its linked neighbours.
-#include "app/game_state.h"
 #include "terrain/grid.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,25 +18,19 @@ const float halfRoot = std::sqrt(0.5f);
 const float sin225 = std::sin(22.5f * 3.14159265f / 180.0f);
 const float cos225 = std::cos(22.5f * 3.14159265f / 180.0f);
 
-// A grid with the given digit levels, stitched, its normals computed (printing captured).
-class Terrain {
-  public:
-    explicit Terrain(const std::vector<std::string>& levels)
-        : grid(static_cast<int>(levels.size()), static_cast<int>(levels[0].size()))
+// A grid with the given digit levels, stitched, its normals computed; `log` holds what the
+// computation wrote.
+struct Terrain {
+    explicit Terrain(std::initializer_list<std::string> levels) : grid(makeGrid(levels))
     {
-        for (int row = 0; row < grid.rows; ++row)
-            for (int col = 0; col < grid.cols; ++col)
-                grid.setCellHeight(row, col, levels[row][col] - '0');
-        for (int row = 0; row < grid.rows; ++row)
-            for (int col = 0; col < grid.cols; ++col) grid.stitchCell(row, col);
-        CapturedStdout out;
-        grid.computeNormals();
-        printed = out.text();
+        LogStream out;
+        grid->computeNormals(out.get());
+        log = out.text();
     }
-    const TerrainCell& cell(int row, int col) const { return *grid.cellAt(row, col); }
+    const TerrainCell& cell(int row, int col) const { return *grid->cellAt(row, col); }
 
-    TerrainGrid grid;
-    std::string printed;
+    std::unique_ptr<TerrainGrid> grid;
+    std::string log;
 };
 
 void expectNear(const float* actual, float x, float y, float z)
@@ -50,14 +45,9 @@ float length(const float* v)
     return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
 }
 
-class NormalsTest : public testing::Test {
-  protected:
-    void SetUp() override { game = GameState(); }
-};
-
 } // namespace
 
-TEST_F(NormalsTest, FlatGridPointsStraightUp)
+TEST(Normals, FlatGridPointsStraightUp)
 {
     Terrain t({"444", "444", "444"});
     for (int row = 0; row < 3; ++row) {
@@ -69,14 +59,13 @@ TEST_F(NormalsTest, FlatGridPointsStraightUp)
     }
 }
 
-TEST_F(NormalsTest, FaceNormalsOfAPeakFaceOutwardsAndUp)
+TEST(Normals, FaceNormalsOfAPeakFaceOutwardsAndUp)
 {
     // A lone cell with its centre raised to 10 and its border at 0: each inner triangle
     // leans away from the centre, each corner triangle is flat.
-    TerrainGrid grid(1, 1);
-    ASSERT_TRUE(grid.valid());
-    TerrainCell& cell = *grid.cellAt(0, 0);
-    cell.setVertex(5.0f, 5.0f, 10.0f, SlotCentre);
+    auto grid = makeGrid({"0"});
+    TerrainCell& cell = *grid->cellAt(0, 0);
+    cell.setVertex(5.0f, 5.0f, 10.0f, SlotCentre, testTextures());
     cell.computeFaceNormals();
     const float a = 2.0f / 3.0f, b = 1.0f / 3.0f;
     expectNear(cell.faceNormals[0], -a, -a, b); // north-west
@@ -86,15 +75,14 @@ TEST_F(NormalsTest, FaceNormalsOfAPeakFaceOutwardsAndUp)
     for (int k = 4; k < 8; ++k) expectNear(cell.faceNormals[k], 0, 0, 1);
 }
 
-TEST_F(NormalsTest, UnlinkedCellUsesOnlyItsOwnTriangles)
+TEST(Normals, UnlinkedCellUsesOnlyItsOwnTriangles)
 {
-    TerrainGrid grid(1, 1);
-    ASSERT_TRUE(grid.valid());
-    TerrainCell& cell = *grid.cellAt(0, 0);
-    cell.setVertex(5.0f, 5.0f, 10.0f, SlotCentre);
-    CapturedStdout out;
-    grid.computeNormals();
-    EXPECT_EQ("", out.text());
+    auto grid = makeGrid({"0"});
+    TerrainCell& cell = *grid->cellAt(0, 0);
+    cell.setVertex(5.0f, 5.0f, 10.0f, SlotCentre, testTextures());
+    LogStream log;
+    grid->computeNormals(log.get());
+    EXPECT_EQ("", log.text());
 
     // Edge midpoint: two leaning inner triangles and two flat corner triangles.
     const float r5 = std::sqrt(5.0f);
@@ -108,7 +96,7 @@ TEST_F(NormalsTest, UnlinkedCellUsesOnlyItsOwnTriangles)
         expectNear(cell.vertices[slot].normal, 0, 0, 1);
 }
 
-TEST_F(NormalsTest, SlopeRisingEastTiltsNormalsWest)
+TEST(Normals, SlopeRisingEastTiltsNormalsWest)
 {
     Terrain t({"02"}); // centres 0 and 10
     const TerrainCell& first = t.cell(0, 0);
@@ -125,7 +113,7 @@ TEST_F(NormalsTest, SlopeRisingEastTiltsNormalsWest)
     expectNear(t.cell(0, 1).vertices[SlotW].normal, 0, -halfRoot, halfRoot);
 }
 
-TEST_F(NormalsTest, SlopeFallingEastTiltsNormalsEast)
+TEST(Normals, SlopeFallingEastTiltsNormalsEast)
 {
     Terrain t({"20"}); // centres 10 and 0
     const TerrainCell& second = t.cell(0, 1);
@@ -135,7 +123,7 @@ TEST_F(NormalsTest, SlopeFallingEastTiltsNormalsEast)
     expectNear(t.cell(0, 0).vertices[SlotE].normal, 0, halfRoot, halfRoot);
 }
 
-TEST_F(NormalsTest, SlopeAcrossRowsUsesTheSouthNeighbour)
+TEST(Normals, SlopeAcrossRowsUsesTheSouthNeighbour)
 {
     Terrain t({"2", "0"}); // centres 10 (north) and 0 (south): falling towards +x
     expectNear(t.cell(0, 0).vertices[SlotS].normal, halfRoot, 0, halfRoot);
@@ -144,7 +132,7 @@ TEST_F(NormalsTest, SlopeAcrossRowsUsesTheSouthNeighbour)
     expectNear(t.cell(0, 0).vertices[SlotSW].normal, halfRoot, 0, halfRoot);
 }
 
-TEST_F(NormalsTest, EveryNormalHasUnitLength)
+TEST(Normals, EveryNormalHasUnitLength)
 {
     Terrain t({"0917", "5273", "8046"});
     for (int row = 0; row < 3; ++row) {
@@ -162,7 +150,7 @@ TEST_F(NormalsTest, EveryNormalHasUnitLength)
     }
 }
 
-TEST_F(NormalsTest, CopiesOfOnePointShareOneNormal)
+TEST(Normals, CopiesOfOnePointShareOneNormal)
 {
     // why: a wrong triangle in the table for one slot, or a border neighbour that cuts the
     // sum short, shows as a crease where one point gets two normals in two cells.
@@ -189,13 +177,20 @@ TEST_F(NormalsTest, CopiesOfOnePointShareOneNormal)
     }
 }
 
-TEST_F(NormalsTest, EachCellWithASouthNeighbourSaysSo)
+TEST(Normals, EachCellWithASouthNeighbourSaysSoInTheLog)
 {
     Terrain threeByFour({"0000", "0000", "0000"});
-    std::string expected;
-    for (int i = 0; i < 8; ++i) expected += "south exits";
-    EXPECT_EQ(expected, threeByFour.printed);
+    std::string eight;
+    for (int i = 0; i < 8; ++i) eight += "south exits";
+    EXPECT_EQ(eight, threeByFour.log);
 
     Terrain oneRow({"0123"});
-    EXPECT_EQ("", oneRow.printed);
+    EXPECT_EQ("", oneRow.log);
+
+    // One cell on its own says it once, into the stream it is given.
+    LogStream log;
+    threeByFour.grid->cellAt(1, 3)->computeVertexNormals(log.get());
+    EXPECT_EQ("south exits", log.text());
+    threeByFour.grid->cellAt(2, 3)->computeVertexNormals(log.get());
+    EXPECT_EQ("south exits", log.text());
 }

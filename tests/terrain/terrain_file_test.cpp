@@ -1,6 +1,5 @@
 // Tests of the height map terrain.txt: measuring its size, reading its heights into a
-// grid, and the byte reader under both.
-#include "app/game_state.h"
+// grid, what a watching tool is told, and the byte reader under both.
 #include "terrain/byte_reader.h"
 #include "terrain/grid.h"
 #include "terrain/terrain_file.h"
@@ -14,38 +13,31 @@
 
 namespace {
 
-class TerrainFileTest : public testing::Test {
+class TerrainFile : public testing::Test {
   protected:
-    void SetUp() override
-    {
-        game = GameState();
-        game.waterTexture = 11;
-        game.grassTexture = 12;
-        game.dirtTexture = 13;
-        game.snowTexture = 14;
-    }
-
-    // Writes terrain.txt and measures it; the output of the measure goes to `printed`.
+    // Measures the bytes as terrain.txt; what the measure wrote goes to `printed`.
     void measure(const std::string& text)
     {
-        dir.write("terrain.txt", text);
+        InputBytes in(text);
+        LogStream log;
         rows = cols = -7;
-        CapturedStdout out;
-        measured = measureTerrain(rows, cols);
-        printed = out.text();
+        measured = measureTerrain(in.get(), log.get(), rows, cols);
+        printed = log.text();
     }
 
-    // Writes terrain.txt, measures it and reads it into `grid`; reading's output goes to
-    // `printed`.
-    void load(const std::string& text)
+    // Measures the bytes, builds a grid of that size and reads them into it; what the
+    // reading wrote goes to `printed` (the measure writes nothing when it succeeds).
+    void load(const std::string& text, HeightsObserver* observer = nullptr)
     {
         measure(text);
         ASSERT_TRUE(measured);
-        grid.reset(new TerrainGrid(rows, cols));
+        ASSERT_EQ("", printed);
+        grid = std::make_unique<TerrainGrid>(rows, cols, testTextures());
         ASSERT_TRUE(grid->valid());
-        CapturedStdout out;
-        readHeights(*grid);
-        printed = out.text();
+        InputBytes in(text);
+        LogStream log;
+        readHeights(in.get(), log.get(), *grid, observer);
+        printed = log.text();
     }
 
     // The centre heights of the grid, one string of levels per row ('?' off the bands).
@@ -65,7 +57,6 @@ class TerrainFileTest : public testing::Test {
         return result;
     }
 
-    TempWorkDir dir;
     int rows = 0, cols = 0;
     bool measured = false;
     std::string printed;
@@ -74,9 +65,35 @@ class TerrainFileTest : public testing::Test {
 
 using Levels = std::vector<std::string>;
 
+// Writes down what the height reader tells, one entry per call.
+class HeightsLog : public HeightsObserver {
+  public:
+    void cell(long long offset, int c, int row, int col) override
+    {
+        seen.push_back(std::to_string(offset) + ": '" + static_cast<char>(c) + "' at " +
+                       std::to_string(row) + "," + std::to_string(col));
+    }
+    void lineEnd(long long offset) override
+    {
+        seen.push_back(std::to_string(offset) + ": line end");
+    }
+
+    std::vector<std::string> seen;
+};
+
+// Every byte the reader hands out with its offset, as "c@offset" ('$' for a line end).
+std::string bytesAndOffsets(ByteReader& reader)
+{
+    std::string out;
+    for (int c; (c = reader.get()) != EOF;)
+        out += (c == '\n' ? std::string("$") : std::string(1, static_cast<char>(c))) + "@" +
+               std::to_string(reader.offset()) + " ";
+    return out;
+}
+
 } // namespace
 
-TEST_F(TerrainFileTest, TrailingNewlineAddsARowOfWater)
+TEST_F(TerrainFile, TrailingNewlineAddsARowOfWater)
 {
     load("12\n34\n");
     EXPECT_EQ(3, rows);
@@ -85,7 +102,7 @@ TEST_F(TerrainFileTest, TrailingNewlineAddsARowOfWater)
     EXPECT_EQ("loading", printed);
 }
 
-TEST_F(TerrainFileTest, LastLineWithoutNewlineCountsOnce)
+TEST_F(TerrainFile, LastLineWithoutNewlineCountsOnce)
 {
     measure("12\n34");
     EXPECT_TRUE(measured);
@@ -94,14 +111,14 @@ TEST_F(TerrainFileTest, LastLineWithoutNewlineCountsOnce)
     EXPECT_EQ("", printed);
 }
 
-TEST_F(TerrainFileTest, OnlyTheFirstLineSetsTheColumns)
+TEST_F(TerrainFile, OnlyTheFirstLineSetsTheColumns)
 {
     measure("123\n45678\n9\n");
     EXPECT_EQ(4, rows);
     EXPECT_EQ(3, cols);
 }
 
-TEST_F(TerrainFileTest, LeadingNewlineGivesNoColumnsAndStoresNothing)
+TEST_F(TerrainFile, LeadingNewlineGivesNoColumnsAndStoresNothing)
 {
     load("\n12\n");
     EXPECT_EQ(3, rows);
@@ -110,7 +127,7 @@ TEST_F(TerrainFileTest, LeadingNewlineGivesNoColumnsAndStoresNothing)
     EXPECT_EQ("loading", printed);
 }
 
-TEST_F(TerrainFileTest, FileWithoutNewlineIsOneRow)
+TEST_F(TerrainFile, FileWithoutNewlineIsOneRow)
 {
     load("123");
     EXPECT_EQ(1, rows);
@@ -118,7 +135,7 @@ TEST_F(TerrainFileTest, FileWithoutNewlineIsOneRow)
     EXPECT_EQ(Levels({"123"}), levels());
 }
 
-TEST_F(TerrainFileTest, EmptyFileIsOneRowWithoutColumns)
+TEST_F(TerrainFile, EmptyFileIsOneRowWithoutColumns)
 {
     load("");
     EXPECT_EQ(1, rows);
@@ -126,7 +143,7 @@ TEST_F(TerrainFileTest, EmptyFileIsOneRowWithoutColumns)
     EXPECT_EQ("loading", printed);
 }
 
-TEST_F(TerrainFileTest, LongLineSpillsIntoNextRow)
+TEST_F(TerrainFile, LongLineSpillsIntoNextRow)
 {
     load("12\n345\n67\n");
     EXPECT_EQ(4, rows);
@@ -135,14 +152,14 @@ TEST_F(TerrainFileTest, LongLineSpillsIntoNextRow)
     EXPECT_EQ(Levels({"12", "34", "50", "67"}), levels());
 }
 
-TEST_F(TerrainFileTest, ShortLineLeavesTheRestOfItsRowWater)
+TEST_F(TerrainFile, ShortLineLeavesTheRestOfItsRowWater)
 {
     load("123\n4\n567");
     EXPECT_EQ(Levels({"123", "400", "567"}), levels());
     EXPECT_EQ(11u, grid->cellAt(1, 2)->texture);
 }
 
-TEST_F(TerrainFileTest, EachDigitSetsItsLevelAndBand)
+TEST_F(TerrainFile, EachDigitSetsItsLevelAndBand)
 {
     load("0123456789");
     ASSERT_EQ(10, cols);
@@ -154,7 +171,7 @@ TEST_F(TerrainFileTest, EachDigitSetsItsLevelAndBand)
     }
 }
 
-TEST_F(TerrainFileTest, NonDigitsAreLevelZeroInACellOfTheirOwn)
+TEST_F(TerrainFile, NonDigitsAreLevelZeroInACellOfTheirOwn)
 {
     load("a1 2-3\xC3"
          "4\x7f"
@@ -164,7 +181,18 @@ TEST_F(TerrainFileTest, NonDigitsAreLevelZeroInACellOfTheirOwn)
     EXPECT_EQ(11u, grid->cellAt(0, 6)->texture);
 }
 
-TEST_F(TerrainFileTest, ByteFFIsAnOrdinaryCharacter)
+TEST_F(TerrainFile, NulIsAnOrdinaryCharacter)
+{
+    // A stream over memory, unlike a C string, carries the NUL into the map.
+    load(std::string("1\0"
+                     "2\n3",
+                     5));
+    EXPECT_EQ(2, rows);
+    EXPECT_EQ(3, cols);
+    EXPECT_EQ(Levels({"102", "300"}), levels());
+}
+
+TEST_F(TerrainFile, ByteFFIsAnOrdinaryCharacter)
 {
     // why: a byte 0xFF read through a signed char equals EOF and would end the file early.
     load("1\xFF"
@@ -174,7 +202,7 @@ TEST_F(TerrainFileTest, ByteFFIsAnOrdinaryCharacter)
     EXPECT_EQ(Levels({"102", "340"}), levels());
 }
 
-TEST_F(TerrainFileTest, CrLfReadsExactlyLikeLf)
+TEST_F(TerrainFile, CrLfReadsExactlyLikeLf)
 {
     load("12\r\n3\r\n456\r\n");
     EXPECT_EQ(4, rows);
@@ -182,7 +210,7 @@ TEST_F(TerrainFileTest, CrLfReadsExactlyLikeLf)
     EXPECT_EQ(Levels({"12", "30", "45", "60"}), levels());
 }
 
-TEST_F(TerrainFileTest, LoneCrIsAnOrdinaryCharacter)
+TEST_F(TerrainFile, LoneCrIsAnOrdinaryCharacter)
 {
     load("1\r2\n\r\r\n7");
     EXPECT_EQ(3, rows);
@@ -191,71 +219,101 @@ TEST_F(TerrainFileTest, LoneCrIsAnOrdinaryCharacter)
     EXPECT_EQ(Levels({"102", "000", "700"}), levels());
 }
 
-TEST_F(TerrainFileTest, CrAtTheEndOfTheFileTakesACell)
+TEST_F(TerrainFile, CrAtTheEndOfTheFileTakesACell)
 {
     measure("12\r");
     EXPECT_EQ(1, rows);
     EXPECT_EQ(3, cols);
 }
 
-TEST_F(TerrainFileTest, MissingFileLeavesCountsUntouched)
+TEST_F(TerrainFile, UnopenedFileLeavesCountsUntouched)
 {
+    LogStream log;
     rows = cols = -7;
-    CapturedStdout out;
-    EXPECT_FALSE(measureTerrain(rows, cols));
-    EXPECT_EQ("can't open terrain file", out.text());
+    EXPECT_FALSE(measureTerrain(nullptr, log.get(), rows, cols));
+    EXPECT_EQ("can't open terrain file", log.text());
     EXPECT_EQ(-7, rows);
     EXPECT_EQ(-7, cols);
 }
 
-TEST_F(TerrainFileTest, MissingFileLeavesTheGridUntouched)
+TEST_F(TerrainFile, UnopenedFileLeavesTheGridUntouched)
 {
-    TerrainGrid unread(1, 2);
-    ASSERT_TRUE(unread.valid());
-    unread.setCellHeight(0, 1, 3);
-    CapturedStdout out;
-    readHeights(unread);
-    EXPECT_EQ("can't open terrain file", out.text());
-    EXPECT_EQ(0.0f, unread.cellAt(0, 0)->vertices[SlotCentre].position[2]);
-    EXPECT_EQ(15.0f, unread.cellAt(0, 1)->vertices[SlotCentre].position[2]);
+    auto unread = makeGrid({"03"}, false);
+    LogStream log;
+    readHeights(nullptr, log.get(), *unread);
+    EXPECT_EQ("can't open terrain file", log.text());
+    EXPECT_EQ(0.0f, unread->cellAt(0, 0)->vertices[SlotCentre].position[2]);
+    EXPECT_EQ(15.0f, unread->cellAt(0, 1)->vertices[SlotCentre].position[2]);
 }
 
-TEST_F(TerrainFileTest, CharactersBeyondTheGridAreDropped)
+TEST_F(TerrainFile, CharactersBeyondTheGridAreDropped)
 {
-    dir.write("terrain.txt", "123\n456\n789\n");
-    TerrainGrid small(2, 2);
-    ASSERT_TRUE(small.valid());
-    CapturedStdout out;
-    readHeights(small);
-    EXPECT_EQ("loading", out.text());
-    EXPECT_EQ(5.0f, small.cellAt(0, 0)->vertices[SlotCentre].position[2]);
-    EXPECT_EQ(10.0f, small.cellAt(0, 1)->vertices[SlotCentre].position[2]);
-    EXPECT_EQ(15.0f, small.cellAt(1, 0)->vertices[SlotCentre].position[2]); // the spilled 3
-    EXPECT_EQ(0.0f, small.cellAt(1, 1)->vertices[SlotCentre].position[2]);
+    auto small = makeGrid({"00", "00"}, false);
+    InputBytes in("123\n456\n789\n");
+    LogStream log;
+    readHeights(in.get(), log.get(), *small);
+    EXPECT_EQ("loading", log.text());
+    EXPECT_EQ(5.0f, small->cellAt(0, 0)->vertices[SlotCentre].position[2]);
+    EXPECT_EQ(10.0f, small->cellAt(0, 1)->vertices[SlotCentre].position[2]);
+    EXPECT_EQ(15.0f, small->cellAt(1, 0)->vertices[SlotCentre].position[2]); // the spilled 3
+    EXPECT_EQ(0.0f, small->cellAt(1, 1)->vertices[SlotCentre].position[2]);
+}
+
+TEST_F(TerrainFile, ObserverHearsWhereEachByteLandsWithItsOffset)
+{
+    // Offsets count the bytes of the file: a CR LF pair is one line end at its CR, and the
+    // character after it sits two bytes further on.
+    HeightsLog heard;
+    load("1a\r\n345\r\n", &heard);
+    ASSERT_EQ(3, rows);
+    EXPECT_EQ(Levels({"10", "34", "50"}), levels());
+    const std::vector<std::string> expected = {
+        "0: '1' at 0,0", "1: 'a' at 0,1", "2: line end", "4: '3' at 1,0",
+        "5: '4' at 1,1", "6: '5' at 2,0", "7: line end",
+    };
+    EXPECT_EQ(expected, heard.seen);
+    EXPECT_EQ("loading", printed);
+}
+
+TEST(ByteReader, OffsetsCountFileBytesWithACrLfPairAtItsCr)
+{
+    InputBytes in("12\r\n3\r4\n\r\n\r");
+    ByteReader reader(in.get());
+    EXPECT_EQ("1@0 2@1 $@2 3@4 \r@5 4@6 $@7 $@8 \r@10 ", bytesAndOffsets(reader));
+    EXPECT_EQ(EOF, reader.get());
+}
+
+TEST(ByteReader, ReadsFromWhereTheStreamStands)
+{
+    // Offsets count from where the reader began, not from the start of the stream.
+    InputBytes in("ab\r\n5\r\n6");
+    ASSERT_EQ('a', std::fgetc(in.get()));
+    ASSERT_EQ('b', std::fgetc(in.get()));
+    ByteReader reader(in.get());
+    EXPECT_EQ("$@0 5@2 $@3 6@5 ", bytesAndOffsets(reader));
 }
 
 TEST(ByteReader, CrLfSplitAcrossBufferFillsIsOneLineEnd)
 {
     // why: the CR is the last byte of one buffer fill and its LF the first of the next.
-    TempWorkDir dir;
     const size_t fill = 1 << 16;
-    dir.write("split.txt", std::string(fill - 1, '5') + "\r\n7");
-    ByteReader reader("split.txt");
-    ASSERT_TRUE(reader.isOpen());
+    InputBytes in(std::string(fill - 1, '5') + "\r\n7");
+    ByteReader reader(in.get());
     size_t fives = 0;
     int c;
     while ((c = reader.get()) == '5') ++fives;
     EXPECT_EQ(fill - 1, fives);
     EXPECT_EQ('\n', c);
+    EXPECT_EQ(static_cast<long long>(fill - 1), reader.offset());
     EXPECT_EQ('7', reader.get());
+    EXPECT_EQ(static_cast<long long>(fill + 1), reader.offset());
     EXPECT_EQ(EOF, reader.get());
     EXPECT_EQ(EOF, reader.get());
 }
 
-TEST(ByteReader, MissingFileIsClosedAndEmpty)
+TEST(ByteReader, NullStreamReadsAsEmpty)
 {
-    TempWorkDir dir;
-    ByteReader reader("absent.txt");
-    EXPECT_FALSE(reader.isOpen());
+    ByteReader reader(nullptr);
+    EXPECT_EQ(EOF, reader.get());
     EXPECT_EQ(EOF, reader.get());
 }

@@ -1,9 +1,10 @@
-// Raw terrain textures in a real GL context: what a load uploads and prints, short, long and
-// missing files, and which image each height band's cells draw with after the world load.
+// Raw terrain textures in a real GL context: what a load uploads and writes, short, long and
+// unopened files, and which image each height band's cells draw with after the world load.
 #include "terrain/texture.h"
+#include "terrain/world_source.h"
 #include "tests/support/gl_test_util.h"
 
-#include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -43,7 +44,8 @@ std::string loadLines(GLuint name)
     return "returning3\ntexture name: " + std::to_string(name) + "\nreturning2\nreturning3\n";
 }
 
-// Texture names made for each test and deleted after it, in a fresh working directory.
+// Texture names made for each test and deleted after it, and one staging buffer that the
+// loads of a test share, as the world load's four do.
 class RawTexture : public GlTest {
   protected:
     void SetUp() override
@@ -58,20 +60,23 @@ class RawTexture : public GlTest {
         GlTest::TearDown();
     }
 
-    // Loads the file into the name, checking that the load leaves the stacks and the
-    // error flag alone; returns the loader's result and what it printed.
-    bool load(const char* file, GLuint name, std::string& printed)
+    // Loads the bytes (null: a file that could not be opened) into the name, checking that
+    // the load leaves the stacks and the error flag alone; returns the loader's result and
+    // what it wrote.
+    bool load(const std::string* bytes, const char* file, GLuint name, std::string& printed)
     {
         const GlMark mark = GlMark::now();
-        CapturedStdout out;
-        const bool result = loadRawTexture(file, name);
-        printed = out.text();
+        std::unique_ptr<InputBytes> in(bytes ? new InputBytes(*bytes) : nullptr);
+        LogStream log;
+        const bool result =
+            loadRawTexture(in ? in->get() : nullptr, file, name, staging, log.get());
+        printed = log.text();
         EXPECT_TRUE(leftAsFound(mark));
         return result;
     }
 
-    TempWorkDir dir;
     GLuint names[3] = {0, 0, 0};
+    TextureStaging staging = {};
 };
 
 TEST_F(RawTexture, UploadsTheFileAsRowsOfRgbTexels)
@@ -80,9 +85,8 @@ TEST_F(RawTexture, UploadsTheFileAsRowsOfRgbTexels)
     bytes[0] = static_cast<char>(255);
     bytes[1] = 0;
     bytes[2] = 0;
-    dir.write("red.raw", bytes);
     std::string printed;
-    EXPECT_TRUE(load("red.raw", names[0], printed));
+    EXPECT_TRUE(load(&bytes, "red.raw", names[0], printed));
     EXPECT_EQ(loadLines(names[0]), printed);
     EXPECT_EQ(64, levelWidth(names[0]));
     const std::string got = texels(names[0]);
@@ -94,12 +98,12 @@ TEST_F(RawTexture, UploadsTheFileAsRowsOfRgbTexels)
 
 TEST_F(RawTexture, LoadSetsRepeatNearestModulateAndLeavesTextureZeroBound)
 {
-    dir.write("grass.raw", image(2));
+    const std::string bytes = image(2);
     glBindTexture(GL_TEXTURE_2D, names[1]);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     std::string printed;
-    ASSERT_TRUE(load("grass.raw", names[0], printed));
+    ASSERT_TRUE(load(&bytes, "grass.raw", names[0], printed));
 
     GLint bound = -1, alignment = 0, envMode = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -125,9 +129,8 @@ TEST_F(RawTexture, LoadSetsRepeatNearestModulateAndLeavesTextureZeroBound)
 TEST_F(RawTexture, LongerFileUploadsItsFirst12288Bytes)
 {
     const std::string bytes = image(3, textureBytes + 500);
-    dir.write("long.raw", bytes);
     std::string printed;
-    EXPECT_TRUE(load("long.raw", names[0], printed));
+    EXPECT_TRUE(load(&bytes, "long.raw", names[0], printed));
     EXPECT_EQ(loadLines(names[0]), printed);
     EXPECT_TRUE(texels(names[0]) == bytes.substr(0, textureBytes));
 }
@@ -136,101 +139,122 @@ TEST_F(RawTexture, ShortFileKeepsThePreviousLoadsBytesInTheRest)
 {
     const std::string first = image(4);
     const std::string part = image(5, 1000);
-    dir.write("full.raw", first);
-    dir.write("short.raw", part);
     std::string printed;
-    ASSERT_TRUE(load("full.raw", names[0], printed));
-    EXPECT_TRUE(load("short.raw", names[1], printed));
+    ASSERT_TRUE(load(&first, "full.raw", names[0], printed));
+    EXPECT_TRUE(load(&part, "short.raw", names[1], printed));
     EXPECT_EQ(loadLines(names[1]), printed);
     EXPECT_TRUE(texels(names[1]) == part + first.substr(part.size()));
     EXPECT_TRUE(texels(names[0]) == first) << "the first texture keeps its own image";
+
+    // The buffer is the caller's: a load through a buffer of its own sees none of it.
+    TextureStaging fresh = {};
+    InputBytes in(part);
+    LogStream log;
+    ASSERT_TRUE(loadRawTexture(in.get(), "short.raw", names[2], fresh, log.get()));
+    EXPECT_TRUE(texels(names[2]) == part + std::string(textureBytes - part.size(), '\0'));
 }
 
-TEST_F(RawTexture, MissingFileIsReportedAndUploadsNothing)
+TEST_F(RawTexture, UnopenedFileIsReportedAndUploadsNothing)
 {
-    dir.write("full.raw", image(6));
-    dir.write("short.raw", image(7, 10));
+    const std::string full = image(6), part = image(7, 10);
     std::string printed;
-    ASSERT_TRUE(load("full.raw", names[0], printed));
+    ASSERT_TRUE(load(&full, "full.raw", names[0], printed));
     glBindTexture(GL_TEXTURE_2D, names[2]);
-    EXPECT_FALSE(load("nosuch.raw", names[1], printed));
+    EXPECT_FALSE(load(nullptr, "nosuch.raw", names[1], printed));
     EXPECT_EQ("can't open texture file nosuch.raw\n", printed);
     EXPECT_EQ(0, levelWidth(names[1]));
     // The staging bytes are untouched: a short file after it still shows the full one's rest.
-    ASSERT_TRUE(load("short.raw", names[1], printed));
-    EXPECT_TRUE(texels(names[1]).substr(10) == image(6).substr(10));
+    ASSERT_TRUE(load(&part, "short.raw", names[1], printed));
+    EXPECT_TRUE(texels(names[1]).substr(10) == full.substr(10));
 }
 
-// A world of one row: water, grass, dirt and snow cells, loaded with its textures.
+// A world of one row in memory, water, grass, dirt and snow cells, loaded with its textures.
 class WorldTextures : public GlTest {
   protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        dir.write("terrain.txt", "0169");
-        dir.write("objects.txt", "...X");
-        dir.write("water256_2.raw", image(10));
-        dir.write("grass.raw", image(11));
-        dir.write("dirt.raw", image(12));
-        dir.write("snow.raw", image(13));
+        files.set(WorldFile::Terrain, "0169");
+        files.set(WorldFile::Objects, "...X");
+        for (int i = 0; i < 4; ++i) files.set(textureFiles[i], images[i]);
     }
 
     void TearDown() override
     {
-        if (game.grid) {
-            const GLuint names[4] = {game.waterTexture, game.grassTexture, game.dirtTexture,
-                                     game.grid->cellAt(0, 3)->texture};
-            glDeleteTextures(4, names);
+        if (world) {
+            GLuint made[4];
+            for (int col = 0; col < 4; ++col) made[col] = world->cellAt(0, col)->texture;
+            glDeleteTextures(4, made);
         }
+        world.reset();
         GlTest::TearDown();
     }
 
-    // Loads the world; returns what the load printed.
+    // Loads the world once; returns what the load wrote.
     std::string loadTheWorld()
     {
         const GlMark mark = GlMark::now();
-        CapturedStdout out;
-        game.grid = loadWorld();
-        std::string printed = out.text();
+        world.reset(loadWorld(load));
         EXPECT_TRUE(leftAsFound(mark));
-        return printed;
+        return log.text();
     }
 
-    TempWorkDir dir;
+    // The texture files in the order of the bands, and an image of their own for each.
+    const WorldFile textureFiles[4] = {WorldFile::Water, WorldFile::Grass, WorldFile::Dirt,
+                                       WorldFile::Snow};
+    std::string images[4] = {image(10), image(11), image(12), image(13)};
+    MemoryWorld files;
+    MeshStore meshes;
+    LogStream log;
+    WorldLoad load{files, meshes, log.get()};
+    std::unique_ptr<TerrainGrid> world;
 };
 
 TEST_F(WorldTextures, EachBandDrawsWithItsOwnFile)
 {
     loadTheWorld();
-    ASSERT_NE(nullptr, game.grid);
-    const char* files[4] = {"water256_2.raw", "grass.raw", "dirt.raw", "snow.raw"};
+    ASSERT_NE(nullptr, world);
     for (int col = 0; col < 4; ++col) {
-        const GLuint name = game.grid->cellAt(0, col)->texture;
-        EXPECT_NE(0u, name) << files[col];
-        EXPECT_TRUE(texels(name) == readFile(files[col])) << files[col];
+        const GLuint name = world->cellAt(0, col)->texture;
+        EXPECT_NE(0u, name) << col;
+        EXPECT_TRUE(texels(name) == images[col]) << col;
     }
-    EXPECT_EQ(game.waterTexture, game.grid->cellAt(0, 0)->texture);
-    EXPECT_EQ(game.grassTexture, game.grid->cellAt(0, 1)->texture);
-    EXPECT_EQ(game.dirtTexture, game.grid->cellAt(0, 2)->texture);
-    // The snow cell keeps the name it copied while the game state lets go of it.
-    EXPECT_EQ(0u, game.snowTexture);
+    EXPECT_EQ(load.textures.water, world->cellAt(0, 0)->texture);
+    EXPECT_EQ(load.textures.grass, world->cellAt(0, 1)->texture);
+    EXPECT_EQ(load.textures.dirt, world->cellAt(0, 2)->texture);
+    // The snow cell keeps the name it copied while the load lets go of it.
+    EXPECT_EQ(0u, load.textures.snow);
 }
 
 TEST_F(WorldTextures, TexturesLoadLastInFileOrderAndAMissingOneIsSkipped)
 {
-    std::remove("dirt.raw");
+    files.remove(WorldFile::Dirt);
     const std::string printed = loadTheWorld();
-    ASSERT_NE(nullptr, game.grid);
-    const GLuint water = game.grid->cellAt(0, 0)->texture;
-    const GLuint grass = game.grid->cellAt(0, 1)->texture;
-    const GLuint dirt = game.grid->cellAt(0, 2)->texture;
-    const GLuint snow = game.grid->cellAt(0, 3)->texture;
+    ASSERT_NE(nullptr, world);
+    const GLuint water = world->cellAt(0, 0)->texture;
+    const GLuint grass = world->cellAt(0, 1)->texture;
+    const GLuint dirt = world->cellAt(0, 2)->texture;
+    const GLuint snow = world->cellAt(0, 3)->texture;
     const std::string tail = loadLines(water) + "can't open texture file dirt.raw\n" +
                              loadLines(grass) + loadLines(snow);
     ASSERT_GE(printed.size(), tail.size());
     EXPECT_EQ(tail, printed.substr(printed.size() - tail.size()));
     EXPECT_EQ(0, levelWidth(dirt));
-    EXPECT_TRUE(texels(snow) == readFile("snow.raw"));
+    EXPECT_TRUE(texels(snow) == images[3]);
+}
+
+TEST_F(WorldTextures, ShortFileShowsTheTailOfTheFileLoadedBeforeIt)
+{
+    // The load zeroes its one buffer once: the first file, water, shows zeros behind it, and
+    // grass, loaded after dirt, shows dirt's bytes.
+    files.set(WorldFile::Water, images[0].substr(0, 100));
+    files.set(WorldFile::Grass, images[1].substr(0, 1000));
+    loadTheWorld();
+    ASSERT_NE(nullptr, world);
+    EXPECT_TRUE(texels(world->cellAt(0, 0)->texture) ==
+                images[0].substr(0, 100) + std::string(textureBytes - 100, '\0'));
+    EXPECT_TRUE(texels(world->cellAt(0, 1)->texture) ==
+                images[1].substr(0, 1000) + images[2].substr(1000));
 }
 
 } // namespace
