@@ -73,9 +73,9 @@ class HeightsLog : public HeightsObserver {
         seen.push_back(std::to_string(offset) + ": '" + static_cast<char>(c) + "' at " +
                        std::to_string(row) + "," + std::to_string(col));
     }
-    void lineEnd(long long offset) override
+    void lineEnd(long long offset, int nextRow) override
     {
-        seen.push_back(std::to_string(offset) + ": line end");
+        seen.push_back(std::to_string(offset) + ": line end to row " + std::to_string(nextRow));
     }
 
     std::vector<std::string> seen;
@@ -268,11 +268,19 @@ TEST_F(TerrainFile, ObserverHearsWhereEachByteLandsWithItsOffset)
     ASSERT_EQ(3, rows);
     EXPECT_EQ(Levels({"10", "34", "50"}), levels());
     const std::vector<std::string> expected = {
-        "0: '1' at 0,0", "1: 'a' at 0,1", "2: line end", "4: '3' at 1,0",
-        "5: '4' at 1,1", "6: '5' at 2,0", "7: line end",
+        "0: '1' at 0,0", "1: 'a' at 0,1", "2: line end to row 1", "4: '3' at 1,0",
+        "5: '4' at 1,1", "6: '5' at 2,0", "7: line end to row 3",
     };
     EXPECT_EQ(expected, heard.seen);
     EXPECT_EQ("loading", printed);
+
+    // The game stops once the rows are used up; an observer hears the rest too, each byte
+    // where it would land, and the grid is the same.
+    HeightsLog rest;
+    load("12\n345\n6", &rest);
+    ASSERT_EQ(3, rows);
+    EXPECT_EQ(Levels({"12", "34", "50"}), levels());
+    EXPECT_EQ("7: '6' at 3,0", rest.seen.back());
 }
 
 TEST(ByteReader, OffsetsCountFileBytesWithACrLfPairAtItsCr)
