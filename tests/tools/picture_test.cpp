@@ -352,8 +352,8 @@ TEST(WorldPicture, StartAndPlacesForPeopleAreMarkedOnTheirCells)
         EXPECT_EQ(size * size, countIn(image, size, 1, 150, picture::startColour));
         // A ring around the start cell finds it on a big map; between them the ground.
         const int cx = 150 * size + size / 2, cy = size + size / 2;
-        EXPECT_EQ(picture::startColour, image.at(cx + picture::startHaloRadius - 1, cy));
-        EXPECT_EQ(picture::startColour, image.at(cx - picture::startHaloRadius + 1, cy));
+        EXPECT_EQ(picture::startColour, image.at(cx + 10, cy)); // ten and a half pixels out
+        EXPECT_EQ(picture::startColour, image.at(cx - 11, cy));
         EXPECT_EQ(grass, image.at(cx + size, cy));
         // A place for people is a dot in the middle of its cell, its ground around it.
         EXPECT_EQ(picture::peopleColour, centre(image, size, 0, 10));

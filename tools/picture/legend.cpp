@@ -80,10 +80,11 @@ void entry(Block& block, int column, int line, uint8_t mark, int mapCell, const 
         // Where cells are small the start is one red cell inside a ring.
         block.fill(x, y, swatchSide, swatchSide, grass);
         const int half = swatchSide / 2;
-        for (int j = 0; j < swatchSide; ++j)
-            for (int i = 0; i < swatchSide; ++i)
-                if (onStartHalo(i + 0.5 - half, j + 0.5 - half))
-                    block.set(x + i, y + j, startColour);
+        // The ring reaches a little past the swatch, into the gap around it.
+        for (int j = -2; j < swatchSide + 2; ++j)
+            for (int i = -2; i < swatchSide + 2; ++i)
+                if (const Rgb* c = startHaloColour(i + 0.5 - half, j + 0.5 - half))
+                    block.set(x + i, y + j, *c);
         block.fill(x + half - 2, y + half - 2, 4, 4, startColour);
     } else {
         block.cell(x, y, grass, mark, drawSolidCellRow);

@@ -20,10 +20,12 @@ void drawCellRow(uint8_t* out, int size, int y, Rgb ground, uint8_t mark);
 // place for people.
 void drawSolidCellRow(uint8_t* out, int size, int y, Rgb ground, uint8_t mark);
 
-// The outer radius in pixels of the ring drawn around the start where cells are small.
-constexpr int startHaloRadius = 12;
-// Whether a pixel whose centre lies (dx, dy) pixels from the start cell's centre is on it.
-bool onStartHalo(double dx, double dy);
+// The outer radius in pixels of the ring drawn around the start where cells are small: red
+// from 9 to 12 pixels out, edged in black so that it shows on any ground.
+constexpr int startHaloRadius = 13;
+// The ring's colour at a pixel whose centre lies (dx, dy) pixels from the start cell's
+// centre; null off the ring.
+const Rgb* startHaloColour(double dx, double dy);
 
 // Draws the legend into block (legendWidth x legendHeight pixels, RGB, row after row) for
 // the picture of a world of rows x cols cells laid out as `layout`.

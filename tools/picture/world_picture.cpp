@@ -17,7 +17,7 @@ const Rgb cubeColour = {255, 215, 0};
 const Rgb pyramidColour = {255, 110, 0};
 const Rgb treeColour = {165, 80, 255};
 const Rgb startColour = {255, 0, 0};
-const Rgb peopleColour = {0, 255, 255};
+const Rgb peopleColour = {255, 105, 180};
 const Rgb findingColour = {255, 0, 255};
 
 namespace {
@@ -218,7 +218,8 @@ class Painter {
         const int left = std::max(0, static_cast<int>(cx) - startHaloRadius - 1);
         const int right = std::min(layout.mapWidth - 1, static_cast<int>(cx) + startHaloRadius);
         for (int x = left; x <= right; ++x)
-            if (onStartHalo(x + 0.5 - cx, dy)) put(row + static_cast<size_t>(x) * 3, startColour);
+            if (const Rgb* c = startHaloColour(x + 0.5 - cx, dy))
+                put(row + static_cast<size_t>(x) * 3, *c);
     }
 
     const WorldView& view;
@@ -321,11 +322,11 @@ void drawCellRow(uint8_t* out, int size, int y, Rgb ground, uint8_t mark)
         put(out + x * 3, symbolPixel(size, x, y, (x + 0.5f) * pixel - 0.5f, v, edge, ground, mark));
 }
 
-bool onStartHalo(double dx, double dy)
+const Rgb* startHaloColour(double dx, double dy)
 {
-    const double d2 = dx * dx + dy * dy;
-    const double inner = startHaloRadius - 2.5;
-    return d2 <= double(startHaloRadius) * startHaloRadius && d2 >= inner * inner;
+    const double d = std::hypot(dx, dy);
+    if (d > startHaloRadius || d < startHaloRadius - 5) return nullptr;
+    return d > startHaloRadius - 1 || d < startHaloRadius - 4 ? &symbolEdge : &startColour;
 }
 
 bool writeWorldPicture(const WorldView& view, FILE* file, std::string& error)

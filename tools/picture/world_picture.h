@@ -34,6 +34,7 @@ struct WorldView {
 // One colour of the picture, 8 bits a channel.
 struct Rgb {
     uint8_t r, g, b;
+    // Same colour in all three channels.
     bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
     bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
@@ -43,7 +44,7 @@ extern const Rgb cubeColour;    // yellow
 extern const Rgb pyramidColour; // orange
 extern const Rgb treeColour;    // violet
 extern const Rgb startColour;   // red
-extern const Rgb peopleColour;  // cyan
+extern const Rgb peopleColour;  // pink
 extern const Rgb findingColour; // magenta
 
 // The map fits in this many pixels a side unless its cells are already one pixel.
