@@ -1,0 +1,371 @@
+// Tests of the world picture, read back from the written PNG with libpng: its size for worlds
+// of several shapes, band colours and slopes, objects, start, places for people, findings.
+#include "terrain/grid.h"
+#include "tests/support/test_support.h"
+#include "tools/picture/picture_parts.h"
+#include "tools/picture/world_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+#include <png.h>
+#include <string>
+#include <vector>
+
+using picture::Rgb;
+
+namespace {
+
+// A stitched grid of rows x cols cells with the given level digits, 0 where none is given.
+std::unique_ptr<TerrainGrid> levelGrid(int rows, int cols,
+                                       const std::vector<std::string>& levels = {})
+{
+    std::vector<std::string> all(rows, std::string(cols, '0'));
+    for (size_t r = 0; r < levels.size() && r < all.size(); ++r)
+        all[r].replace(0, std::min(levels[r].size(), all[r].size()), levels[r]);
+    return makeGrid(all);
+}
+
+// A picture as libpng reads it back.
+struct Decoded {
+    png_uint_32 width = 0, height = 0;
+    int bitDepth = 0, colourType = -1;
+    std::vector<uint8_t> pixels; // width * 3 bytes a row
+
+    Rgb at(long long x, long long y) const
+    {
+        const uint8_t* p = &pixels[(y * width + x) * 3];
+        return {p[0], p[1], p[2]};
+    }
+};
+
+[[noreturn]] void onReadError(png_structp png, png_const_charp message)
+{
+    ADD_FAILURE() << "libpng: " << message;
+    png_longjmp(png, 1);
+}
+
+// Reads the PNG at `path` with libpng; only plain locals live here, across its setjmp.
+void readPng(const char* path, Decoded* out)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        ADD_FAILURE() << "cannot open " << path;
+        return;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onReadError, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(file);
+        return;
+    }
+    png_init_io(png, file);
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_read_info(png, info);
+    out->width = png_get_image_width(png, info);
+    out->height = png_get_image_height(png, info);
+    out->bitDepth = png_get_bit_depth(png, info);
+    out->colourType = png_get_color_type(png, info);
+    if (out->bitDepth == 8 && out->colourType == PNG_COLOR_TYPE_RGB) {
+        out->pixels.resize(static_cast<size_t>(out->width) * out->height * 3);
+        for (png_uint_32 y = 0; y < out->height; ++y)
+            png_read_row(png, &out->pixels[static_cast<size_t>(y) * out->width * 3], nullptr);
+        png_read_end(png, info);
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+}
+
+// One mark on the cell at (row, col).
+struct Mark {
+    int row, col;
+    uint8_t bits;
+};
+
+// A world drawn and read back, with the side of its cells.
+struct Drawn {
+    Decoded image;
+    int size = 0;
+
+    Rgb centre(int row, int col) const
+    {
+        return image.at(col * size + size / 2, row * size + size / 2);
+    }
+    // Pixels of colour c in the cell, or in its one pixel row at v (-0.5 its north edge).
+    int count(int row, int col, Rgb c, double v = NAN) const
+    {
+        const int top = std::isnan(v) ? row * size : row * size + int((v + 0.5) * size);
+        const int bottom = std::isnan(v) ? top + size : top + 1;
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = col * size; x < (col + 1) * size; ++x) n += image.at(x, y) == c;
+        return n;
+    }
+};
+
+// Draws the grid with the marks and reads the picture back.
+Drawn draw(const TerrainGrid& grid, const std::vector<Mark>& marks = {})
+{
+    picture::WorldView view;
+    view.grid = &grid;
+    if (!marks.empty()) view.marks.assign(size_t(grid.rows) * grid.cols, picture::MarkNone);
+    for (const Mark& m : marks) view.marks[size_t(m.row) * grid.cols + m.col] |= m.bits;
+    std::string error;
+    EXPECT_TRUE(picture::writeWorldPicture(view, "world.png", error)) << error;
+    Drawn drawn;
+    readPng("world.png", &drawn.image);
+    drawn.size = picture::cellPixels(grid.rows, grid.cols);
+    return drawn;
+}
+
+// Draws a world of rows x cols cells all of one level digit.
+Drawn drawFlat(int rows, int cols, char level, const std::vector<Mark>& marks)
+{
+    return draw(*levelGrid(rows, cols, std::vector<std::string>(rows, std::string(cols, level))),
+                marks);
+}
+
+// The game's band colours, as 8-bit channels.
+const Rgb water = {0, 128, 255}, grass = {0, 255, 0}, dirt = {102, 64, 0}, snow = {255, 255, 255};
+
+// Whether c is the band colour b shaded towards black or lit towards white, within rounding.
+bool inFamily(Rgb c, Rgb b)
+{
+    const int have[3] = {c.r, c.g, c.b}, band[3] = {b.r, b.g, b.b};
+    const int brightest = std::max({band[0], band[1], band[2]});
+    const double shade = double(std::max({have[0], have[1], have[2]})) / brightest;
+    const int palest = std::min({band[0], band[1], band[2]});
+    const double light =
+        palest == 255 ? 0 : double(*std::min_element(have, have + 3) - palest) / (255 - palest);
+    bool shaded = shade <= 1, lit = light >= 0;
+    for (int i = 0; i < 3; ++i) {
+        shaded = shaded && std::abs(have[i] - band[i] * shade) <= 2;
+        lit = lit && std::abs(have[i] - (band[i] + (255 - band[i]) * light)) <= 2;
+    }
+    return shaded || lit;
+}
+
+bool inAnyBand(Rgb c)
+{
+    for (Rgb band : {water, grass, dirt, snow})
+        if (inFamily(c, band)) return true;
+    return false;
+}
+
+TEST(WorldPicture, SizeFollowsTheWorldsShape)
+{
+    TempWorkDir dir;
+    ASSERT_LE(picture::legendHeight, 400);
+    struct Case {
+        int rows, cols, cell, width, mapHeight;
+    } cases[] = {
+        {48, 48, 42, 2016, 2016},                 // the bundled world's size
+        {200, 300, 6, 1800, 1200},                // wider than tall
+        {2, 2048, 1, 2048, 2},                    // 2048 columns: one pixel each
+        {2048, 3, 1, picture::legendWidth, 2048}, // tall and narrow: widened to the legend
+        {1, 0, 2048, picture::legendWidth, 0},    // no cells: the legend alone
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rows) + " x " + std::to_string(c.cols));
+        const Drawn drawn = draw(*levelGrid(c.rows, c.cols));
+        EXPECT_EQ(c.cell, drawn.size);
+        EXPECT_EQ(8, drawn.image.bitDepth);
+        EXPECT_EQ(PNG_COLOR_TYPE_RGB, drawn.image.colourType);
+        EXPECT_EQ(png_uint_32(c.width), drawn.image.width);
+        EXPECT_EQ(png_uint_32(c.mapHeight + picture::legendHeight), drawn.image.height);
+    }
+    // The largest worlds, by layout alone: a strip of 4,194,304 cells is as many pixels wide.
+    EXPECT_EQ(4194304, picture::pictureLayout(1, 4194304).width);
+    EXPECT_EQ(2048 + picture::legendHeight, picture::pictureLayout(2048, 2048).height);
+}
+
+TEST(WorldPicture, SameWorldGivesSameBytesWithoutATimeChunk)
+{
+    TempWorkDir dir;
+    const auto grid = levelGrid(3, 5, {"01234", "56789", "90000"});
+    draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}});
+    const std::string first = readFile("world.png");
+    draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}});
+    EXPECT_EQ(first, readFile("world.png"));
+    EXPECT_EQ(std::string::npos, first.find("tIME"));
+}
+
+TEST(WorldPicture, FlatCellsShowTheirBandColourAndSlopesStayInTheFamily)
+{
+    TempWorkDir dir;
+    // Blocks of three columns of water, grass, dirt and snow; the middle column of each is
+    // flat, the others slope towards the next block.
+    const std::string row = "000444777999";
+    const Drawn drawn = draw(*levelGrid(3, 12, {row, row, row}));
+    const Rgb bands[4] = {water, grass, dirt, snow};
+    for (int col = 0; col < 12; ++col) {
+        SCOPED_TRACE("column " + std::to_string(col));
+        const Rgb c = drawn.centre(1, col);
+        EXPECT_TRUE(inFamily(c, bands[col / 3])) << int(c.r) << " " << int(c.g) << " " << int(c.b);
+        if (col % 3 == 1) {
+            EXPECT_EQ(bands[col / 3], c);
+        }
+    }
+}
+
+TEST(WorldPicture, SlopesFacingTheNorthWestAreLighter)
+{
+    TempWorkDir dir;
+    // A grass hill in the middle of a grass plain: light comes from the north-west.
+    const Drawn drawn = draw(*levelGrid(5, 5, {"44444", "44444", "44544", "44444", "44444"}));
+    EXPECT_EQ(grass, drawn.centre(0, 0));
+    for (auto [r, c] : {std::pair{1, 2}, {2, 1}}) { // facing north, facing west
+        const Rgb lit = drawn.centre(r, c);
+        EXPECT_TRUE(inFamily(lit, grass) && lit.r > grass.r) << r << "," << c;
+    }
+    for (auto [r, c] : {std::pair{3, 2}, {2, 3}}) { // facing south, facing east
+        const Rgb shaded = drawn.centre(r, c);
+        EXPECT_TRUE(inFamily(shaded, grass) && shaded.g < grass.g) << r << "," << c;
+    }
+}
+
+TEST(WorldPicture, ObjectsAreSymbolsOnLargeCellsAndColoursOnSmallOnes)
+{
+    TempWorkDir dir;
+    const Rgb colours[3] = {picture::cubeColour, picture::pyramidColour, picture::treeColour};
+    const std::vector<Mark> objects = {
+        {0, 1, picture::MarkCube}, {0, 3, picture::MarkPyramid}, {0, 5, picture::MarkTree}};
+    EXPECT_FALSE(inAnyBand(colours[0]) || inAnyBand(colours[1]) || inAnyBand(colours[2]));
+    EXPECT_TRUE(colours[0] != colours[1] && colours[1] != colours[2] && colours[0] != colours[2]);
+    {
+        SCOPED_TRACE("large cells");
+        const Drawn drawn = drawFlat(2, 8, '2', objects);
+        ASSERT_GE(drawn.size, picture::minSymbolCell);
+        int width[3][3]; // per symbol: near the top, across the middle, near the bottom
+        for (int i = 0; i < 3; ++i) {
+            const int col = objects[i].col;
+            EXPECT_EQ(colours[i], drawn.centre(0, col)) << col;
+            EXPECT_EQ(grass, drawn.image.at(col * drawn.size + 1, 1)) << col; // ground around
+            EXPECT_EQ(0, drawn.count(1, col, colours[i])) << col;             // nothing south
+            for (int j = 0; j < 3; ++j)
+                width[i][j] = drawn.count(0, col, colours[i], 0.2 * j - 0.2);
+        }
+        // A square is as wide everywhere, a triangle widens downwards, a round crown bulges.
+        EXPECT_TRUE(width[0][0] > 0 && width[0][0] == width[0][1] && width[0][1] == width[0][2]);
+        EXPECT_TRUE(width[1][0] > 0 && width[1][0] < width[1][1] && width[1][1] < width[1][2]);
+        EXPECT_TRUE(width[2][0] > 0 && width[2][1] > width[2][0] && width[2][1] > width[2][2]);
+    }
+    {
+        SCOPED_TRACE("small cells");
+        const Drawn drawn = drawFlat(2, 300, '2', objects);
+        ASSERT_LT(drawn.size, picture::minSymbolCell);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(drawn.size * drawn.size, drawn.count(0, objects[i].col, colours[i])) << i;
+        EXPECT_EQ(drawn.size * drawn.size, drawn.count(0, 2, grass));
+    }
+}
+
+TEST(WorldPicture, StartAndPlacesForPeopleAreMarkedOnTheirCells)
+{
+    TempWorkDir dir;
+    const Rgb start = picture::startColour, people = picture::peopleColour;
+    {
+        SCOPED_TRACE("large cells");
+        const Drawn drawn =
+            drawFlat(2, 8, '1', {{0, 2, picture::MarkStart}, {0, 5, picture::MarkPeople}});
+        for (int row = 0; row < 2; ++row)
+            for (int col = 0; col < 8; ++col) {
+                EXPECT_EQ(row == 0 && col == 2, drawn.count(row, col, start) > 0) << row << col;
+                EXPECT_EQ(row == 0 && col == 5, drawn.count(row, col, people) > 0) << row << col;
+            }
+        // The start's arrowhead points north: narrower above than below.
+        EXPECT_GT(drawn.count(0, 2, start, -0.15), 0);
+        EXPECT_LT(drawn.count(0, 2, start, -0.15), drawn.count(0, 2, start, 0.1));
+    }
+    {
+        SCOPED_TRACE("small cells");
+        const Drawn drawn =
+            drawFlat(2, 300, '1', {{1, 150, picture::MarkStart}, {0, 10, picture::MarkPeople}});
+        const int size = drawn.size;
+        EXPECT_EQ(size * size, drawn.count(1, 150, start));
+        // A ring around the start cell finds it on a big map; between them the ground.
+        const int cx = 150 * size + size / 2, cy = size + size / 2;
+        EXPECT_EQ(start, drawn.image.at(cx + 10, cy)); // ten and a half pixels out
+        EXPECT_EQ(start, drawn.image.at(cx - 11, cy));
+        EXPECT_EQ(grass, drawn.image.at(cx + size, cy));
+        // A place for people is a dot in the middle of its cell, its ground around it.
+        EXPECT_EQ(people, drawn.centre(0, 10));
+        EXPECT_EQ(grass, drawn.image.at(10 * size, 0));
+        EXPECT_EQ(0, drawn.count(0, 11, people));
+    }
+}
+
+TEST(WorldPicture, CellsAFindingNamesAreOutlinedOrFilled)
+{
+    TempWorkDir dir;
+    const Rgb finding = picture::findingColour;
+    {
+        SCOPED_TRACE("large cells: an outline, the cube inside still shown");
+        const Drawn drawn = drawFlat(2, 8, '2', {{1, 3, picture::MarkFinding | picture::MarkCube}});
+        const int size = drawn.size, left = 3 * size, top = size;
+        const int right = left + size - 1, bottom = top + size - 1;
+        const int midX = left + size / 2, midY = top + size / 2;
+        for (auto [x, y] : {std::pair{left, midY}, {right, midY}, {midX, top}, {midX, bottom}})
+            EXPECT_EQ(finding, drawn.image.at(x, y)) << x << "," << y;
+        EXPECT_EQ(picture::cubeColour, drawn.image.at(midX, midY));
+        EXPECT_EQ(0, drawn.count(1, 2, finding) + drawn.count(1, 4, finding) +
+                         drawn.count(0, 3, finding));
+    }
+    {
+        SCOPED_TRACE("small cells: the whole cell, over its start and its people");
+        const uint8_t all = picture::MarkFinding | picture::MarkStart | picture::MarkPeople;
+        const Drawn drawn = drawFlat(2, 300, '1', {{0, 40, all}});
+        EXPECT_EQ(drawn.size * drawn.size, drawn.count(0, 40, finding));
+        EXPECT_EQ(0, drawn.count(0, 41, finding) + drawn.count(1, 40, finding));
+    }
+}
+
+TEST(WorldPicture, FailuresAreReportedWithTheirReason)
+{
+    TempWorkDir dir;
+    const auto grid = levelGrid(48, 48);
+    picture::WorldView view;
+    view.grid = grid.get();
+    std::string error;
+    EXPECT_FALSE(picture::writeWorldPicture(view, "no-such-folder/world.png", error));
+    EXPECT_EQ("cannot write no-such-folder/world.png: No such file or directory", error);
+    // A full disk: libpng's write fails in the middle and jumps back with its message.
+    EXPECT_FALSE(picture::writeWorldPicture(view, "/dev/full", error));
+    EXPECT_EQ("cannot write /dev/full: Write Error", error);
+    view.marks.assign(48 * 47, picture::MarkNone);
+    EXPECT_FALSE(picture::writeWorldPicture(view, "world.png", error));
+    EXPECT_EQ("the marks are 2256 for 2304 cells", error);
+}
+
+// why: libpng refuses pictures over a million pixels a side unless told otherwise, and a
+// strip world of 4,194,304 cells is that wide.
+TEST(PicturePng, RowsWiderThanAMillionPixelsAreWritten)
+{
+    TempWorkDir dir;
+    const int width = 1000001;
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+    for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i % 251);
+    FILE* file = std::fopen("wide.png", "wb");
+    ASSERT_NE(nullptr, file);
+    char message[256] = "";
+    const bool written = picture::writePngRows(
+        file, width, 2, [](void* r, int) { return static_cast<const uint8_t*>(r); }, row.data(),
+        message, sizeof message);
+    std::fclose(file);
+    ASSERT_TRUE(written) << message;
+    Decoded image;
+    readPng("wide.png", &image);
+    ASSERT_EQ(png_uint_32(width), image.width);
+    ASSERT_EQ(2u, image.height);
+    EXPECT_EQ(Rgb({0, 1, 2}), image.at(0, 1));
+    const size_t last = static_cast<size_t>(width - 1) * 3;
+    EXPECT_EQ(Rgb({row[last], row[last + 1], row[last + 2]}), image.at(width - 1, 1));
+}
+
+} // namespace
+
