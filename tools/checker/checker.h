@@ -57,6 +57,10 @@ std::string summaryLine(const std::string& folder, const WorldReport& report);
 int exitStatus(const WorldReport& report);
 // The findings (at most shownPerKind of a kind per file unless `all`) and the summary.
 void printReport(std::FILE* out, const std::string& folder, const WorldReport& report, bool all);
+// Writes the picture of the world as the game loaded it, the cells findings name outlined
+// (report_picture.cpp). False with `error` set when the world does not load or the file
+// cannot be written.
+bool writePicture(const WorldReport& report, const std::string& path, std::string& error);
 // The whole program (cli.cpp): options, checks, output; callable again in the same process.
 // Returns 0 clean or notes only, 1 errors or warnings, 2 bad arguments.
 int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err);

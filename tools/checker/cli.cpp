@@ -12,8 +12,11 @@ namespace {
 
 const char* const program = "vantora-check";
 
+enum LongOnly { PictureOption = cli::versionOption + 1 };
+
 const option longOptions[] = {
     {"all", no_argument, nullptr, 'a'},
+    {"picture", required_argument, nullptr, PictureOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, cli::versionOption},
     {nullptr, 0, nullptr, 0},
@@ -21,6 +24,7 @@ const option longOptions[] = {
 
 const char* const usageHead =
     "Usage: vantora-check [--all] [FOLDER...]\n"
+    "       vantora-check [--all] --picture FILE.png FOLDER\n"
     "Reads the world in each FOLDER (default: the current folder) the way the game loads it,\n"
     "and reports what loads differently from what its author likely meant, one finding a\n"
     "line, then a summary:\n"
@@ -28,19 +32,24 @@ const char* const usageHead =
     "Lines, columns, rows and cells count from 1. Exit status: 0 when there are notes at\n"
     "most, 1 when there is an error or a warning, 2 for bad arguments.\n"
     "\n"
-    "  -a, --all      list every finding (else at most 10 of a kind in each file)\n";
+    "  -a, --all      list every finding (else at most 10 of a kind in each file)\n"
+    "      --picture FILE.png\n"
+    "                 also draw the world as the game loads it, seen from above, into\n"
+    "                 FILE.png, the cells that findings name outlined (one FOLDER only)\n";
 
 } // namespace
 
 int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     bool all = false;
+    std::string picture;
     std::vector<std::string> folders;
     cli::startOptions();
     for (int code; (code = cli::nextOption(argc, argv, "ah", longOptions)) != -1;) {
         switch (code) {
         case cli::operand: folders.push_back(optarg); break;
         case 'a': all = true; break;
+        case PictureOption: picture = optarg; break;
         case 'h':
             std::fprintf(out, "%s%s", usageHead, cli::helpAndVersionLines(17).c_str());
             return 0;
@@ -49,6 +58,10 @@ int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err)
         }
     }
     for (int i = optind; i < argc; ++i) folders.push_back(argv[i]); // those after "--"
+    if (!picture.empty() && folders.size() != 1)
+        return cli::badArgument(err, program,
+                                "--picture draws exactly one FOLDER, not " +
+                                    std::to_string(folders.size()));
     if (folders.empty()) folders.push_back(".");
     int status = 0;
     for (const std::string& folder : folders) {
@@ -61,6 +74,11 @@ int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err)
         const WorldReport report = checkWorld(folder);
         printReport(out, folder, report, all);
         status = std::max(status, exitStatus(report));
+        std::string why;
+        if (!picture.empty() && report.world.grid && !writePicture(report, picture, why)) {
+            std::fprintf(err, "%s: %s: %s\n", program, picture.c_str(), why.c_str());
+            status = std::max(status, 1);
+        }
     }
     std::fflush(out);
     return status;

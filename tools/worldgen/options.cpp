@@ -1,5 +1,6 @@
 // The generator's command line: parsing the arguments, the usage text, and the whole run.
 #include "terrain/world.h"
+#include "tools/checker/checker.h"
 #include "tools/common/cli.h"
 #include "tools/worldgen/worldgen.h"
 
@@ -45,13 +46,20 @@ bool parseSide(const std::string& text, const char* name, int& side, std::string
 
 const char* const program = "vantora-worldgen";
 
-enum LongOnly { AssetsOption = cli::versionOption + 1, EmbedOption, PeopleAwayOption, ForceOption };
+enum LongOnly {
+    AssetsOption = cli::versionOption + 1,
+    EmbedOption,
+    PeopleAwayOption,
+    ForceOption,
+    PictureOption
+};
 
 const option longOptions[] = {
     {"assets", required_argument, nullptr, AssetsOption},
     {"embed", required_argument, nullptr, EmbedOption},
     {"people-away", required_argument, nullptr, PeopleAwayOption},
     {"force", no_argument, nullptr, ForceOption},
+    {"picture", required_argument, nullptr, PictureOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, cli::versionOption},
     {nullptr, 0, nullptr, 0},
@@ -81,7 +89,10 @@ std::string usageText()
            "                        of it\n"
            "      --people-away U   no cell of digit 1 closer than U units to the middle\n"
            "                        point (ROWS * 5, COLS * 5), so no person is placed there\n"
-           "      --force           overwrite the world's files already in OUTDIR\n" +
+           "      --force           overwrite the world's files already in OUTDIR\n"
+           "      --picture FILE.png\n"
+           "                        also draw the new world as the game loads it, seen\n"
+           "                        from above, into FILE.png (as vantora-check does)\n" +
            cli::helpAndVersionLines(24);
 }
 
@@ -108,6 +119,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
         }
         case AssetsOption: options.assetsDir = value; break;
         case EmbedOption: options.embedDir = value; break;
+        case PictureOption: options.picture = value; break;
         default: error = cli::optionError(code, argv, longOptions); return false;
         }
     }
@@ -184,6 +196,12 @@ int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
     std::fprintf(out, "; written to %s\n", options.outDir.c_str());
     std::fflush(out);
+    // The picture of what was written, loaded from the folder by the game's own code.
+    if (!options.picture.empty() &&
+        !checker::writePicture(checker::checkWorld(options.outDir), options.picture, error)) {
+        std::fprintf(err, "%s: %s: %s\n", program, options.picture.c_str(), error.c_str());
+        return 1;
+    }
     return 0;
 }
 

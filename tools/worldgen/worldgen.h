@@ -113,6 +113,7 @@ struct Options {
     std::string assetsDir; // empty: defaultAssetsDir()
     std::string embedDir;  // empty: no embedding
     double peopleAway = 0; // units around the middle kept free of places for people
+    std::string picture;   // empty: no picture of the world written
     bool force = false;    // replace the files of a world already in outDir
     bool help = false;     // print the usage and nothing else
     bool version = false;  // print the version and nothing else
