@@ -2,6 +2,7 @@
 // of several shapes, band colours and slopes, objects, start, places for people, findings.
 #include "terrain/grid.h"
 #include "tests/support/test_support.h"
+#include "tools/checker/checker.h"
 #include "tools/picture/picture_parts.h"
 #include "tools/picture/world_picture.h"
 
@@ -50,9 +51,9 @@ struct Decoded {
 }
 
 // Reads the PNG at `path` with libpng; only plain locals live here, across its setjmp.
-void readPng(const char* path, Decoded* out)
+void readPng(const std::string& path, Decoded* out)
 {
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         ADD_FAILURE() << "cannot open " << path;
         return;
@@ -87,10 +88,11 @@ struct Mark {
     uint8_t bits;
 };
 
-// A world drawn and read back, with the side of its cells.
+// A world drawn and read back, with the side of its cells and the file's bytes.
 struct Drawn {
     Decoded image;
     int size = 0;
+    std::string bytes;
 
     Rgb centre(int row, int col) const
     {
@@ -116,9 +118,11 @@ Drawn draw(const TerrainGrid& grid, const std::vector<Mark>& marks = {})
     if (!marks.empty()) view.marks.assign(size_t(grid.rows) * grid.cols, picture::MarkNone);
     for (const Mark& m : marks) view.marks[size_t(m.row) * grid.cols + m.col] |= m.bits;
     std::string error;
-    EXPECT_TRUE(picture::writeWorldPicture(view, "world.png", error)) << error;
+    const ScratchFolder folder;
+    EXPECT_TRUE(picture::writeWorldPicture(view, folder / "world.png", error)) << error;
     Drawn drawn;
-    readPng("world.png", &drawn.image);
+    readPng(folder / "world.png", &drawn.image);
+    drawn.bytes = readFile(folder / "world.png");
     drawn.size = picture::cellPixels(grid.rows, grid.cols);
     return drawn;
 }
@@ -159,7 +163,6 @@ bool inAnyBand(Rgb c)
 
 TEST(WorldPicture, SizeFollowsTheWorldsShape)
 {
-    TempWorkDir dir;
     ASSERT_LE(picture::legendHeight, 400);
     struct Case {
         int rows, cols, cell, width, mapHeight;
@@ -186,18 +189,14 @@ TEST(WorldPicture, SizeFollowsTheWorldsShape)
 
 TEST(WorldPicture, SameWorldGivesSameBytesWithoutATimeChunk)
 {
-    TempWorkDir dir;
     const auto grid = levelGrid(3, 5, {"01234", "56789", "90000"});
-    draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}});
-    const std::string first = readFile("world.png");
-    draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}});
-    EXPECT_EQ(first, readFile("world.png"));
+    const std::string first = draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}}).bytes;
+    EXPECT_EQ(first, draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}}).bytes);
     EXPECT_EQ(std::string::npos, first.find("tIME"));
 }
 
 TEST(WorldPicture, FlatCellsShowTheirBandColourAndSlopesStayInTheFamily)
 {
-    TempWorkDir dir;
     // Blocks of three columns of water, grass, dirt and snow; the middle column of each is
     // flat, the others slope towards the next block.
     const std::string row = "000444777999";
@@ -215,7 +214,6 @@ TEST(WorldPicture, FlatCellsShowTheirBandColourAndSlopesStayInTheFamily)
 
 TEST(WorldPicture, SlopesFacingTheNorthWestAreLighter)
 {
-    TempWorkDir dir;
     // A grass hill in the middle of a grass plain: light comes from the north-west.
     const Drawn drawn = draw(*levelGrid(5, 5, {"44444", "44444", "44544", "44444", "44444"}));
     EXPECT_EQ(grass, drawn.centre(0, 0));
@@ -231,7 +229,6 @@ TEST(WorldPicture, SlopesFacingTheNorthWestAreLighter)
 
 TEST(WorldPicture, ObjectsAreSymbolsOnLargeCellsAndColoursOnSmallOnes)
 {
-    TempWorkDir dir;
     const Rgb colours[3] = {picture::cubeColour, picture::pyramidColour, picture::treeColour};
     const std::vector<Mark> objects = {
         {0, 1, picture::MarkCube}, {0, 3, picture::MarkPyramid}, {0, 5, picture::MarkTree}};
@@ -267,7 +264,6 @@ TEST(WorldPicture, ObjectsAreSymbolsOnLargeCellsAndColoursOnSmallOnes)
 
 TEST(WorldPicture, StartAndPlacesForPeopleAreMarkedOnTheirCells)
 {
-    TempWorkDir dir;
     const Rgb start = picture::startColour, people = picture::peopleColour;
     {
         SCOPED_TRACE("large cells");
@@ -302,7 +298,6 @@ TEST(WorldPicture, StartAndPlacesForPeopleAreMarkedOnTheirCells)
 
 TEST(WorldPicture, CellsAFindingNamesAreOutlinedOrFilled)
 {
-    TempWorkDir dir;
     const Rgb finding = picture::findingColour;
     {
         SCOPED_TRACE("large cells: an outline, the cube inside still shown");
@@ -327,30 +322,77 @@ TEST(WorldPicture, CellsAFindingNamesAreOutlinedOrFilled)
 
 TEST(WorldPicture, FailuresAreReportedWithTheirReason)
 {
-    TempWorkDir dir;
+    const ScratchFolder folder;
     const auto grid = levelGrid(48, 48);
     picture::WorldView view;
     view.grid = grid.get();
     std::string error;
-    EXPECT_FALSE(picture::writeWorldPicture(view, "no-such-folder/world.png", error));
-    EXPECT_EQ("cannot write no-such-folder/world.png: No such file or directory", error);
+    EXPECT_FALSE(picture::writeWorldPicture(view, folder / "no-such-folder/world.png", error));
+    EXPECT_EQ("cannot write " + folder / "no-such-folder/world.png: No such file or directory",
+              error);
     // A full disk: libpng's write fails in the middle and jumps back with its message.
     EXPECT_FALSE(picture::writeWorldPicture(view, "/dev/full", error));
     EXPECT_EQ("cannot write /dev/full: Write Error", error);
     view.marks.assign(48 * 47, picture::MarkNone);
-    EXPECT_FALSE(picture::writeWorldPicture(view, "world.png", error));
+    EXPECT_FALSE(picture::writeWorldPicture(view, folder / "world.png", error));
     EXPECT_EQ("the marks are 2256 for 2304 cells", error);
+}
+
+// The picture of a world folder as the checker draws it, read back.
+Drawn drawChecked(const std::string& folder)
+{
+    const checker::WorldReport report = checker::checkWorld(folder);
+    const ScratchFolder out;
+    std::string error;
+    EXPECT_TRUE(checker::writePicture(report, out / "world.png", error)) << error;
+    Drawn drawn;
+    readPng(out / "world.png", &drawn.image);
+    drawn.size = picture::cellPixels(report.world.grid->rows, report.world.grid->cols);
+    return drawn;
+}
+
+TEST(CheckedPicture, ShowsWhereTheGamePutsWhatTheFilesSay)
+{
+    const ScratchFolder world;
+    for (const char* file : {"cube.txt", "pyramid.txt", "tree.txt", "person.txt"})
+        world.write(file, readFile(sourcePath(std::string("world/") + file)));
+    // The second line is one character too long: its 9 lands at the start of the next row,
+    // which the long line's finding names, and the rest of that row stays water. The cube of
+    // second map line, past the last column, is dropped and moves the tree down a row.
+    world.write("terrain.txt", "11111\n111119\n11111\n11111");
+    world.write("objects.txt", "X....\n.....C\n..T..\n.....");
+    const Drawn drawn = drawChecked(world.path());
+    EXPECT_TRUE(inFamily(drawn.centre(2, 0), snow)) << "the spilled 9";
+    EXPECT_GT(drawn.count(2, 0, picture::findingColour), 0) << "outlined: a finding names it";
+    EXPECT_TRUE(inFamily(drawn.centre(2, 2), water));
+    EXPECT_EQ(0, drawn.count(1, 4, picture::cubeColour) + drawn.count(2, 0, picture::cubeColour));
+    EXPECT_GT(drawn.count(3, 2, picture::treeColour), 0) << "the tree of the third map line";
+    EXPECT_GT(drawn.count(0, 0, picture::startColour), 0);
+    EXPECT_GT(drawn.count(0, 1, picture::peopleColour), 0) << "a place for people";
+}
+
+// why: the README shows the picture of the bundled world; made again from today's world and
+// code it must be the same picture (scripts/screenshots.sh makes it anew).
+TEST(CheckedPicture, ReadmePictureOfTheBundledWorldIsUpToDate)
+{
+    Decoded committed;
+    readPng(sourcePath("docs/world-picture.png"), &committed);
+    const Drawn fresh = drawChecked(sourcePath("world"));
+    ASSERT_EQ(fresh.image.width, committed.width);
+    ASSERT_EQ(fresh.image.height, committed.height);
+    EXPECT_TRUE(fresh.image.pixels == committed.pixels)
+        << "docs/world-picture.png is stale: run scripts/screenshots.sh";
 }
 
 // why: libpng refuses pictures over a million pixels a side unless told otherwise, and a
 // strip world of 4,194,304 cells is that wide.
 TEST(PicturePng, RowsWiderThanAMillionPixelsAreWritten)
 {
-    TempWorkDir dir;
+    const ScratchFolder folder;
     const int width = 1000001;
     std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
     for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i % 251);
-    FILE* file = std::fopen("wide.png", "wb");
+    FILE* file = std::fopen((folder / "wide.png").c_str(), "wb");
     ASSERT_NE(nullptr, file);
     char message[256] = "";
     const bool written = picture::writePngRows(
@@ -359,7 +401,7 @@ TEST(PicturePng, RowsWiderThanAMillionPixelsAreWritten)
     std::fclose(file);
     ASSERT_TRUE(written) << message;
     Decoded image;
-    readPng("wide.png", &image);
+    readPng(folder / "wide.png", &image);
     ASSERT_EQ(png_uint_32(width), image.width);
     ASSERT_EQ(2u, image.height);
     EXPECT_EQ(Rgb({0, 1, 2}), image.at(0, 1));
@@ -368,4 +410,3 @@ TEST(PicturePng, RowsWiderThanAMillionPixelsAreWritten)
 }
 
 } // namespace
-
