@@ -357,7 +357,7 @@ TEST(CheckedPicture, ShowsWhereTheGamePutsWhatTheFilesSay)
     for (const char* file : {"cube.txt", "pyramid.txt", "tree.txt", "person.txt"})
         world.write(file, readFile(sourcePath(std::string("world/") + file)));
     // The second line is one character too long: its 9 lands at the start of the next row,
-    // which the long line's finding names, and the rest of that row stays water. The cube of
+    // which the long line's finding names, and the rest of that row stays water. The cube of the
     // second map line, past the last column, is dropped and moves the tree down a row.
     world.write("terrain.txt", "11111\n111119\n11111\n11111");
     world.write("objects.txt", "X....\n.....C\n..T..\n.....");
