@@ -72,10 +72,13 @@ std::vector<std::string> wordsOfLineWith(const std::string& text, const std::str
     return words;
 }
 
-void copyBundledWorld()
+// Copies the bundled world into `folder` / "w" and returns that folder's path.
+std::string copyBundledWorld(const ScratchFolder& folder)
 {
     for (const auto& entry : fs::directory_iterator(sourcePath("world")))
-        if (entry.is_regular_file()) fs::copy_file(entry.path(), entry.path().filename());
+        if (entry.is_regular_file())
+            folder.write("w/" + entry.path().filename().string(), readFile(entry.path().string()));
+    return folder / "w";
 }
 
 // The options of each program, with the order of words its usage lists them in.
@@ -87,19 +90,20 @@ const char* const worldgenOptions[] = {"--assets DIR", "--embed DIR", "--people-
 
 TEST(CommandLine, HelpPrintsTheUsageOnStandardOutput)
 {
-    TempWorkDir dir;
+    ScratchFolder folder;
+    const std::string out = folder / "out";
     for (const char* option : {"-h", "--help"}) {
-        const ProgramRun checkHelp = check({option, "nowhere"});
+        const ProgramRun checkHelp = check({option, folder / "nowhere"});
         EXPECT_EQ(0, checkHelp.status);
         EXPECT_EQ("", checkHelp.err);
         EXPECT_EQ(0u, checkHelp.out.find("Usage: vantora-check [--all] [FOLDER...]\n"));
         // Help wins over operands that would be wrong, wherever it stands.
-        const ProgramRun generateHelp = generate({"7", "30", "1", "out", option});
+        const ProgramRun generateHelp = generate({"7", "30", "1", out, option});
         EXPECT_EQ(0, generateHelp.status);
         EXPECT_EQ("", generateHelp.err);
         EXPECT_EQ(worldgen::usageText(), generateHelp.out);
         EXPECT_EQ(0u, generateHelp.out.find("Usage: vantora-worldgen ROWS COLS SEED OUTDIR "));
-        EXPECT_FALSE(fs::exists("out"));
+        EXPECT_FALSE(fs::exists(out));
     }
     const std::string checkUsage = check({"--help"}).out, generateUsage = worldgen::usageText();
     for (const char* option : checkerOptions)
@@ -124,64 +128,65 @@ TEST(CommandLine, VersionIsTheProjectVersion)
     const std::string version = cmake.substr(begin, cmake.find_first_of(" )", begin) - begin);
     ASSERT_FALSE(version.empty());
 
-    TempWorkDir dir;
-    const ProgramRun checkVersion = check({"--version", "."});
+    ScratchFolder folder;
+    const std::string out = folder / "out";
+    const ProgramRun checkVersion = check({"--version", folder.path()});
     EXPECT_EQ(0, checkVersion.status);
     EXPECT_EQ("vantora-check " + version + "\n", checkVersion.out);
     EXPECT_EQ("", checkVersion.err);
-    const ProgramRun generateVersion = generate({"30", "30", "1", "out", "--version"});
+    const ProgramRun generateVersion = generate({"30", "30", "1", out, "--version"});
     EXPECT_EQ(0, generateVersion.status);
     EXPECT_EQ("vantora-worldgen " + version + "\n", generateVersion.out);
     EXPECT_EQ("", generateVersion.err);
-    EXPECT_FALSE(fs::exists("out"));
+    EXPECT_FALSE(fs::exists(out));
 }
 
 TEST(CommandLine, BadArgumentsGetOneLineAndThePointerToHelp)
 {
+    // The folders named lie in a scratch folder, so a run that went on reads and writes only there.
+    ScratchFolder folder;
+    const std::string world = folder.path(), out = folder / "out";
     struct Case {
         bool checker;
         std::vector<std::string> args;
         const char* message;
     };
     const Case cases[] = {
-        {true, {"--fast", "."}, "unknown option '--fast'"},
+        {true, {"--fast", world}, "unknown option '--fast'"},
         {true, {"--fast=1"}, "unknown option '--fast=1'"},
-        {true, {".", "-x"}, "unknown option '-x'"},
+        {true, {world, "-x"}, "unknown option '-x'"},
         {true, {"-ax"}, "unknown option '-x'"},
         {true, {"--all=yes"}, "option '--all' takes no value"},
         {true, {"--version=2"}, "option '--version' takes no value"},
-        {false, {"30", "30", "1", "out", "--colour", "red"}, "unknown option '--colour'"},
-        {false, {"-v", "30", "30", "1", "out"}, "unknown option '-v'"},
-        {false, {"30", "30", "1", "out", "--embed"}, "option '--embed' needs a value"},
-        {false, {"30", "30", "1", "out", "--assets="}, "option '--assets' needs a value"},
-        {false, {"30", "30", "1", "out", "--embed", ""}, "option '--embed' needs a value"},
-        {false, {"30", "30", "1", "out", "--force=yes"}, "option '--force' takes no value"},
+        {false, {"30", "30", "1", out, "--colour", "red"}, "unknown option '--colour'"},
+        {false, {"-v", "30", "30", "1", out}, "unknown option '-v'"},
+        {false, {"30", "30", "1", out, "--embed"}, "option '--embed' needs a value"},
+        {false, {"30", "30", "1", out, "--assets="}, "option '--assets' needs a value"},
+        {false, {"30", "30", "1", out, "--embed", ""}, "option '--embed' needs a value"},
+        {false, {"30", "30", "1", out, "--force=yes"}, "option '--force' takes no value"},
         {false,
-         {"30", "30", "1", "out", "--people-away", "-3"},
+         {"30", "30", "1", out, "--people-away", "-3"},
          "--people-away needs a number of units, not '-3'"},
         {false,
-         {"30", "30", "1", "out", "--people-away=1e999"},
+         {"30", "30", "1", out, "--people-away=1e999"},
          "--people-away needs a number of units, not '1e999'"},
         {false,
-         {"30", "30", "1", "out", "--people-away", "12 "},
+         {"30", "30", "1", out, "--people-away", "12 "},
          "--people-away needs a number of units, not '12 '"},
-        {false, {"7", "30", "1", "out"}, "ROWS must be a whole number from 8 to 2048, not '7'"},
+        {false, {"7", "30", "1", out}, "ROWS must be a whole number from 8 to 2048, not '7'"},
+        {false, {"30", "2049", "1", out}, "COLS must be a whole number from 8 to 2048, not '2049'"},
         {false,
-         {"30", "2049", "1", "out"},
-         "COLS must be a whole number from 8 to 2048, not '2049'"},
-        {false,
-         {"30", "30", "1x", "out"},
+         {"30", "30", "1x", out},
          "SEED must be a whole number from 0 to 18446744073709551615, not '1x'"},
         {false,
-         {"30", "30", "18446744073709551616", "out"},
+         {"30", "30", "18446744073709551616", out},
          "SEED must be a whole number from 0 to 18446744073709551615, not "
          "'18446744073709551616'"},
         {false, {}, "expected ROWS COLS SEED OUTDIR, got 0 arguments"},
         {false, {"30", "30", "1"}, "expected ROWS COLS SEED OUTDIR, got 3 arguments"},
-        {false, {"30", "30", "1", "out", "x"}, "expected ROWS COLS SEED OUTDIR, got 5 arguments"},
+        {false, {"30", "30", "1", out, "x"}, "expected ROWS COLS SEED OUTDIR, got 5 arguments"},
         {false, {"30", "--", "30", "1"}, "expected ROWS COLS SEED OUTDIR, got 3 arguments"},
     };
-    TempWorkDir dir;
     for (const Case& c : cases) {
         const std::string program = c.checker ? "vantora-check" : "vantora-worldgen";
         SCOPED_TRACE(program + " " + c.message);
@@ -192,17 +197,17 @@ TEST(CommandLine, BadArgumentsGetOneLineAndThePointerToHelp)
                       " --help' for more information.\n",
                   run.err);
     }
-    EXPECT_FALSE(fs::exists("out"));
+    EXPECT_FALSE(fs::exists(out));
 }
 
 TEST(CommandLine, EachRunReadsItsArgumentsFromTheFirst)
 {
     // why: getopt_long keeps its place in globals; a second run in one process began where
     // the first had stopped and read nothing of its own arguments.
-    TempWorkDir dir;
-    EXPECT_EQ(2, check({"-a", "-a", "-a", "-a", "nowhere"}).status);
+    ScratchFolder folder;
+    EXPECT_EQ(2, check({"-a", "-a", "-a", "-a", folder / "nowhere"}).status);
     EXPECT_EQ(0u, check({"--version"}).out.find("vantora-check "));
-    EXPECT_EQ(2, generate({"30", "30", "1", "out", "--force", "--bad"}).status);
+    EXPECT_EQ(2, generate({"30", "30", "1", folder / "out", "--force", "--bad"}).status);
     EXPECT_EQ(0u, generate({"--version"}).out.find("vantora-worldgen "));
 }
 
@@ -245,57 +250,70 @@ TEST(WorldgenCommandLine, ValuesAttachedOrApartAndOptionsAnywhere)
 
 TEST(CheckerCommandLine, AllListsEveryFindingWhereverItStands)
 {
-    TempWorkDir dir;
-    copyBundledWorld();
+    ScratchFolder folder;
+    const std::string world = copyBundledWorld(folder);
     std::string terrain = "111";
     for (int i = 0; i < 25; ++i) terrain += "\n1";
-    dir.write("terrain.txt", terrain);
-    const ProgramRun all = check({"--all", "."});
+    folder.write("w/terrain.txt", terrain);
+    const ProgramRun all = check({"--all", world});
     EXPECT_EQ(1, all.status);
     EXPECT_EQ(std::string::npos, all.out.find("not shown")) << all.out;
-    EXPECT_NE(check({"."}).out, all.out);
+    EXPECT_NE(check({world}).out, all.out);
     for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"-a", "."}, {".", "-a"}, {"-a"}, {"--al"}}) {
+         std::vector<std::vector<std::string>>{{"-a", world}, {world, "-a"}, {"--al", world}}) {
         const ProgramRun same = check(args);
         EXPECT_EQ(1, same.status) << args[0];
         EXPECT_EQ(all.out, same.out) << args[0];
         EXPECT_EQ("", same.err) << args[0];
     }
+    // Alone it applies to the working folder, checked when no folder is given; whatever that
+    // folder holds, the report is the one "." gets.
+    const ProgramRun here = check({"--all", "."});
+    EXPECT_NE(std::string::npos, here.out.find("checked .: ")) << here.out;
+    for (const char* option : {"-a", "--al"}) {
+        const ProgramRun alone = check({option});
+        EXPECT_EQ(here.status, alone.status) << option;
+        EXPECT_EQ(here.out, alone.out) << option;
+        EXPECT_EQ(here.err, alone.err) << option;
+    }
 }
 
 TEST(CheckerCommandLine, ExitStatusTellsCleanFromBrokenFromBadArguments)
 {
-    TempWorkDir dir;
-    copyBundledWorld();
-    EXPECT_EQ(0, check({"."}).status);
-    dir.write("terrain.txt", readFile("terrain.txt") + "\n");
-    EXPECT_EQ(0, check({"."}).status) << "a note alone";
-    dir.write("snow.raw", "");
-    EXPECT_EQ(1, check({"."}).status) << "a warning";
-    fs::remove("snow.raw");
-    EXPECT_EQ(1, check({"."}).status) << "an error";
+    ScratchFolder folder;
+    const std::string world = copyBundledWorld(folder);
+    EXPECT_EQ(0, check({world}).status);
+    folder.write("w/terrain.txt", readFile(folder / "w/terrain.txt") + "\n");
+    EXPECT_EQ(0, check({world}).status) << "a note alone";
+    folder.write("w/snow.raw", "");
+    EXPECT_EQ(1, check({world}).status) << "a warning";
+    fs::remove(folder / "w/snow.raw");
+    EXPECT_EQ(1, check({world}).status) << "an error";
 
-    const ProgramRun unknown = check({"--fast", "."});
+    const ProgramRun unknown = check({"--fast", world});
     EXPECT_EQ(2, unknown.status);
     EXPECT_EQ("vantora-check: unknown option '--fast'\n"
               "Try 'vantora-check --help' for more information.\n",
               unknown.err);
     EXPECT_EQ("", unknown.out);
-    const ProgramRun nowhere = check({"nowhere"});
-    EXPECT_EQ(2, nowhere.status);
-    EXPECT_EQ("vantora-check: nowhere: not a folder\n", nowhere.err);
+    const std::string nowhere = folder / "nowhere";
+    const ProgramRun missing = check({nowhere});
+    EXPECT_EQ(2, missing.status);
+    EXPECT_EQ("vantora-check: " + nowhere + ": not a folder\n", missing.err);
 }
 
 TEST(CheckerCommandLine, AFolderThatIsNoneLeavesTheOthersChecked)
 {
-    TempWorkDir dir;
-    copyBundledWorld();
-    const ProgramRun alone = check({"."});
+    ScratchFolder folder;
+    const std::string world = copyBundledWorld(folder);
+    const ProgramRun alone = check({world});
     ASSERT_EQ(0, alone.status);
-    const ProgramRun mixed = check({"nowhere", ".", "terrain.txt"});
+    const std::string nowhere = folder / "nowhere", file = folder / "w/terrain.txt";
+    const ProgramRun mixed = check({nowhere, world, file});
     EXPECT_EQ(2, mixed.status);
     EXPECT_EQ(alone.out, mixed.out);
-    EXPECT_EQ("vantora-check: nowhere: not a folder\nvantora-check: terrain.txt: not a folder\n",
+    EXPECT_EQ("vantora-check: " + nowhere + ": not a folder\nvantora-check: " + file +
+                  ": not a folder\n",
               mixed.err);
     // After "--" everything is a folder, even a word that looks like an option.
     const ProgramRun dashed = check({"--", "-a"});

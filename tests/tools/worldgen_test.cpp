@@ -1,11 +1,11 @@
 // Tests of the world generator: the files it writes and the worlds it keeps, what the maps
 // hold, embedding a small world in a large one, its summary, and that the game loads it.
-#include "app/game_state.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
 #include "models/person.h"
 #include "terrain/grid.h"
 #include "terrain/world.h"
+#include "terrain/world_source.h"
 #include "tests/support/test_support.h"
 #include "tools/worldgen/worldgen.h"
 
@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -95,38 +96,38 @@ double distance(int row, int col, double x, double y)
 
 TEST(WorldgenFiles, SameArgumentsWriteSameBytes)
 {
-    TempWorkDir dir;
-    ASSERT_EQ(0, run({"40", "56", "99", "a"}));
-    ASSERT_EQ(0, run({"40", "56", "99", "b"}));
-    ASSERT_EQ(0, run({"40", "56", "100", "c"}));
+    ScratchFolder folder;
+    ASSERT_EQ(0, run({"40", "56", "99", folder / "a"}));
+    ASSERT_EQ(0, run({"40", "56", "99", folder / "b"}));
+    ASSERT_EQ(0, run({"40", "56", "100", folder / "c"}));
     for (const char* name : {"terrain.txt", "objects.txt", "cube.txt", "snow.raw"}) {
-        const std::string a = readFile("a/" + std::string(name));
+        const std::string a = readFile(folder / ("a/" + std::string(name)));
         ASSERT_FALSE(a.empty()) << name;
-        EXPECT_EQ(a, readFile("b/" + std::string(name))) << name;
+        EXPECT_EQ(a, readFile(folder / ("b/" + std::string(name)))) << name;
     }
-    EXPECT_NE(readFile("a/terrain.txt"), readFile("c/terrain.txt"));
+    EXPECT_NE(readFile(folder / "a/terrain.txt"), readFile(folder / "c/terrain.txt"));
 }
 
 TEST(WorldgenFiles, SeedNamesTheSameWorldEverywhere)
 {
     // A seed names a world for good: these bytes come from integer arithmetic only and must
     // not change with the compiler, the library or the machine.
-    TempWorkDir dir;
-    ASSERT_EQ(0, run({"10", "12", "2024", "w"}));
+    ScratchFolder folder;
+    ASSERT_EQ(0, run({"10", "12", "2024", folder / "w"}));
     EXPECT_EQ("253102210000\n453222311000\n532111310100\n562111321100\n864214422110\n"
               "996535466311\n988764767324\n998877786743\n997754588654\n998733676654",
-              readFile("w/terrain.txt"));
+              readFile(folder / "w/terrain.txt"));
     EXPECT_EQ("............\n............\n............\n............\n.....T......\n"
               "..TTT.......\n...TTT......\n....TX......\n..TTTT......\n...TT.TT....",
-              readFile("w/objects.txt"));
+              readFile(folder / "w/objects.txt"));
 }
 
 TEST(WorldgenFiles, MapsAreEqualLinesOfCellsWithoutFinalNewline)
 {
-    TempWorkDir dir;
-    ASSERT_EQ(0, run({"13", "21", "5", "w"}));
-    const std::string terrain = readFile("w/terrain.txt");
-    const std::string objects = readFile("w/objects.txt");
+    ScratchFolder folder;
+    ASSERT_EQ(0, run({"13", "21", "5", folder / "w"}));
+    const std::string terrain = readFile(folder / "w/terrain.txt");
+    const std::string objects = readFile(folder / "w/objects.txt");
     ASSERT_FALSE(terrain.empty());
     EXPECT_NE('\n', terrain.back());
     EXPECT_NE('\n', objects.back());
@@ -143,21 +144,22 @@ TEST(WorldgenFiles, MapsAreEqualLinesOfCellsWithoutFinalNewline)
 
 TEST(WorldgenFiles, CopiesTheBundledModelsAndTextures)
 {
-    TempWorkDir dir;
-    ASSERT_EQ(0, run({"8", "8", "1", "out"}));
+    ScratchFolder folder;
+    ASSERT_EQ(0, run({"8", "8", "1", folder / "out"}));
     for (const char* name : assetFiles) {
         const std::string bundled = readFile(sourcePath("world/" + std::string(name)));
         ASSERT_FALSE(bundled.empty()) << name;
-        EXPECT_EQ(bundled, readFile("out/" + std::string(name))) << name;
+        EXPECT_EQ(bundled, readFile(folder / ("out/" + std::string(name)))) << name;
     }
 }
 
 TEST(WorldgenFiles, AssetsOptionNamesTheSourceFolder)
 {
-    TempWorkDir dir;
-    EXPECT_EQ(1, run({"8", "8", "1", "out", "--assets", "no-such-folder"}));
-    ASSERT_EQ(0, run({"8", "8", "1", "copy", "--assets", sourcePath("world")}));
-    EXPECT_EQ(readFile(sourcePath("world/tree.txt")), readFile("copy/tree.txt"));
+    ScratchFolder folder;
+    EXPECT_EQ(1, run({"8", "8", "1", folder / "out", "--assets", folder / "no-such-folder"}));
+    EXPECT_FALSE(std::filesystem::exists(folder / "out"));
+    ASSERT_EQ(0, run({"8", "8", "1", folder / "copy", "--assets", sourcePath("world")}));
+    EXPECT_EQ(readFile(sourcePath("world/tree.txt")), readFile(folder / "copy/tree.txt"));
 }
 
 TEST(WorldgenHeights, EveryBandAppearsOnAnyShape)
@@ -311,30 +313,29 @@ TEST(WorldgenEmbed, RefusesAWorldLargerThanTheHost)
 
 TEST(WorldgenEmbed, ReadsTheWorldItWrote)
 {
-    TempWorkDir dir;
-    ASSERT_EQ(0, run({"30", "30", "3", "small", "--people-away", "110"}));
-    ASSERT_EQ(0, run({"60", "70", "4", "big", "--embed", "small"}));
+    ScratchFolder folder;
+    ASSERT_EQ(0, run({"30", "30", "3", folder / "small", "--people-away", "110"}));
+    ASSERT_EQ(0, run({"60", "70", "4", folder / "big", "--embed", folder / "small"}));
     WorldMaps small, big;
     std::string error;
-    ASSERT_TRUE(readWorld("small", small, error)) << error;
-    ASSERT_TRUE(readWorld("big", big, error)) << error;
+    ASSERT_TRUE(readWorld(folder / "small", small, error)) << error;
+    ASSERT_TRUE(readWorld(folder / "big", big, error)) << error;
     ASSERT_EQ(60, big.rows);
     ASSERT_EQ(70, big.cols);
     for (int row = 0; row < 30; ++row)
         EXPECT_EQ(small.terrain.substr(row * 30, 30), big.terrain.substr((15 + row) * 70 + 20, 30));
     // A ragged map is refused rather than embedded askew.
-    std::filesystem::create_directories("ragged");
-    dir.write("ragged/terrain.txt", "123\n12\n123");
-    dir.write("ragged/objects.txt", "...\n...\n...");
-    EXPECT_FALSE(readWorld("ragged", small, error));
-    EXPECT_EQ(1, run({"60", "70", "4", "bad", "--embed", "ragged"}));
+    folder.write("ragged/terrain.txt", "123\n12\n123");
+    folder.write("ragged/objects.txt", "...\n...\n...");
+    EXPECT_FALSE(readWorld(folder / "ragged", small, error));
+    EXPECT_EQ(1, run({"60", "70", "4", folder / "bad", "--embed", folder / "ragged"}));
 }
 
 TEST(WorldgenCommandLine, FailsWhenTooFewPlacesForPeopleRemain)
 {
-    TempWorkDir dir;
-    EXPECT_EQ(1, run({"8", "8", "1", "out", "--people-away", "1000"}));
-    EXPECT_FALSE(std::filesystem::exists("out/terrain.txt"));
+    ScratchFolder folder;
+    EXPECT_EQ(1, run({"8", "8", "1", folder / "out", "--people-away", "1000"}));
+    EXPECT_FALSE(std::filesystem::exists(folder / "out/terrain.txt"));
 }
 
 namespace {
@@ -373,114 +374,119 @@ std::string refusal(const std::string& folder, const std::string& files)
 
 TEST(WorldgenKeeps, RefusesAFolderHoldingAnyOneOfTheWorldsFiles)
 {
-    TempWorkDir dir;
+    ScratchFolder folder;
+    const std::string mine = folder / "mine";
     for (const char* name : worldFiles) {
         SCOPED_TRACE(name);
-        fs::create_directory("mine");
-        dir.write("mine/" + std::string(name), "made by hand");
-        dir.write("mine/notes.txt", "mine too");
-        const auto before = snapshot("mine");
-        const WorldgenRun refused = generate({"20", "20", "1", "mine"});
+        folder.write("mine/" + std::string(name), "made by hand");
+        folder.write("mine/notes.txt", "mine too");
+        const auto before = snapshot(mine);
+        const WorldgenRun refused = generate({"20", "20", "1", mine});
         EXPECT_EQ(1, refused.status);
         EXPECT_EQ("", refused.out);
-        EXPECT_EQ(refusal("mine", name), refused.err);
-        EXPECT_EQ(before, snapshot("mine"));
-        fs::remove_all("mine");
+        EXPECT_EQ(refusal(mine, name), refused.err);
+        EXPECT_EQ(before, snapshot(mine));
+        fs::remove_all(mine);
     }
     // A link by one of those names counts even when it leads nowhere: writing through it
     // would create or replace the file it names.
-    fs::create_directory("linked");
-    fs::create_symlink("../kept.txt", "linked/objects.txt");
-    EXPECT_EQ(refusal("linked", "objects.txt"), generate({"20", "20", "1", "linked"}).err);
-    EXPECT_FALSE(fs::exists(fs::symlink_status("kept.txt")));
-    EXPECT_FALSE(fs::exists("linked/terrain.txt"));
+    const std::string linked = folder / "linked";
+    fs::create_directory(linked);
+    fs::create_symlink("../kept.txt", folder / "linked/objects.txt");
+    EXPECT_EQ(refusal(linked, "objects.txt"), generate({"20", "20", "1", linked}).err);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder / "kept.txt")));
+    EXPECT_FALSE(fs::exists(folder / "linked/terrain.txt"));
 }
 
 TEST(WorldgenKeeps, LeavesAHandMadeWorldAsItIs)
 {
-    TempWorkDir dir;
-    ASSERT_EQ(0, run({"20", "20", "1", "w"}));
-    std::string terrain = readFile("w/terrain.txt");
+    ScratchFolder folder;
+    const std::string w = folder / "w";
+    ASSERT_EQ(0, run({"20", "20", "1", w}));
+    std::string terrain = readFile(folder / "w/terrain.txt");
     terrain[0] = terrain[0] == '9' ? '8' : '9';
-    dir.write("w/terrain.txt", terrain);
-    const auto before = snapshot("w");
+    folder.write("w/terrain.txt", terrain);
+    const auto before = snapshot(w);
     // The mistakes most likely to hit it: the same command again, another size, embedding
     // the folder into itself, taking the models and textures from it.
     const std::vector<std::vector<std::string>> commands = {
-        {"20", "20", "1", "w"},
-        {"40", "30", "2", "w"},
-        {"40", "40", "3", "w", "--embed", "w"},
-        {"20", "20", "1", "w", "--assets", "w"},
+        {"20", "20", "1", w},
+        {"40", "30", "2", w},
+        {"40", "40", "3", w, "--embed", w},
+        {"20", "20", "1", w, "--assets", w},
     };
     for (const auto& command : commands) {
         const WorldgenRun refused = generate(command);
         EXPECT_EQ(1, refused.status) << command.size();
-        EXPECT_EQ(refusal("w", "terrain.txt, objects.txt, cube.txt, pyramid.txt, tree.txt, "
-                               "person.txt, water256_2.raw, dirt.raw, grass.raw, snow.raw"),
+        EXPECT_EQ(refusal(w, "terrain.txt, objects.txt, cube.txt, pyramid.txt, tree.txt, "
+                             "person.txt, water256_2.raw, dirt.raw, grass.raw, snow.raw"),
                   refused.err);
-        EXPECT_EQ(before, snapshot("w"));
+        EXPECT_EQ(before, snapshot(w));
     }
 }
 
 TEST(WorldgenKeeps, WritesIntoFoldersWithoutAWorld)
 {
-    TempWorkDir dir;
-    fs::create_directory("empty");
-    EXPECT_EQ(0, run({"8", "8", "1", "empty"}));
-    fs::create_directory("notes");
-    dir.write("notes/terrain.txt.bak", "an old map");
-    EXPECT_EQ(0, run({"8", "8", "1", "notes"}));
-    EXPECT_EQ("an old map", readFile("notes/terrain.txt.bak"));
-    EXPECT_EQ(readFile("empty/terrain.txt"), readFile("notes/terrain.txt"));
-    EXPECT_EQ(0, run({"8", "8", "1", "new/deeper"}));
-    EXPECT_EQ(readFile("empty/snow.raw"), readFile("new/deeper/snow.raw"));
+    ScratchFolder folder;
+    fs::create_directory(folder / "empty");
+    EXPECT_EQ(0, run({"8", "8", "1", folder / "empty"}));
+    folder.write("notes/terrain.txt.bak", "an old map");
+    EXPECT_EQ(0, run({"8", "8", "1", folder / "notes"}));
+    EXPECT_EQ("an old map", readFile(folder / "notes/terrain.txt.bak"));
+    EXPECT_EQ(readFile(folder / "empty/terrain.txt"), readFile(folder / "notes/terrain.txt"));
+    EXPECT_EQ(0, run({"8", "8", "1", folder / "new/deeper"}));
+    EXPECT_EQ(readFile(folder / "empty/snow.raw"), readFile(folder / "new/deeper/snow.raw"));
 }
 
 TEST(WorldgenKeeps, MissingModelsOrTexturesWriteNothing)
 {
     // why: the maps were written before a missing asset was found, and the half world then
     // made every later run into the same folder need --force.
-    TempWorkDir dir;
-    fs::create_directory("assets");
+    ScratchFolder folder;
     for (const char* name : assetFiles)
-        fs::copy_file(sourcePath("world/") + name, "assets/" + std::string(name));
-    fs::remove("assets/snow.raw");
-    const WorldgenRun failed = generate({"8", "8", "1", "fresh/w", "--assets", "assets"});
+        if (std::string(name) != "snow.raw")
+            folder.write("assets/" + std::string(name), readFile(sourcePath("world/") + name));
+    const WorldgenRun failed =
+        generate({"8", "8", "1", folder / "fresh/w", "--assets", folder / "assets"});
     EXPECT_EQ(1, failed.status);
-    EXPECT_EQ("vantora-worldgen: missing model or texture assets/snow.raw (use --assets DIR)\n",
+    EXPECT_EQ("vantora-worldgen: missing model or texture " + (folder / "assets/snow.raw") +
+                  " (use --assets DIR)\n",
               failed.err);
-    EXPECT_FALSE(fs::exists("fresh"));
+    EXPECT_FALSE(fs::exists(folder / "fresh"));
 }
 
 TEST(WorldgenKeeps, ForceOverwritesTheWorldAndNothingElse)
 {
-    TempWorkDir dir;
-    ASSERT_EQ(0, run({"30", "30", "1", "w"}));
-    dir.write("w/terrain.txt", "11111");
-    dir.write("w/cube.txt", "made by hand");
-    dir.write("w/notes.txt", "mine");
-    const WorldgenRun forced = generate({"24", "26", "2", "w", "--force"});
+    ScratchFolder folder;
+    const std::string w = folder / "w";
+    ASSERT_EQ(0, run({"30", "30", "1", w}));
+    folder.write("w/terrain.txt", "11111");
+    folder.write("w/cube.txt", "made by hand");
+    folder.write("w/notes.txt", "mine");
+    const WorldgenRun forced = generate({"24", "26", "2", w, "--force"});
     EXPECT_EQ(0, forced.status) << forced.err;
-    ASSERT_EQ(0, run({"24", "26", "2", "fresh"}));
+    ASSERT_EQ(0, run({"24", "26", "2", folder / "fresh"}));
     for (const char* name : worldFiles)
-        EXPECT_EQ(readFile("fresh/" + std::string(name)), readFile("w/" + std::string(name)))
+        EXPECT_EQ(readFile(folder / ("fresh/" + std::string(name))),
+                  readFile(folder / ("w/" + std::string(name))))
             << name;
-    EXPECT_EQ("mine", readFile("w/notes.txt"));
+    EXPECT_EQ("mine", readFile(folder / "w/notes.txt"));
     // Its own models and textures stay where they are.
-    dir.write("w/terrain.txt", "11111");
-    const WorldgenRun again = generate({"24", "26", "2", "w", "--force", "--assets", "w"});
+    folder.write("w/terrain.txt", "11111");
+    const WorldgenRun again = generate({"24", "26", "2", w, "--force", "--assets", w});
     EXPECT_EQ(0, again.status) << again.err;
-    EXPECT_EQ(readFile("fresh/terrain.txt"), readFile("w/terrain.txt"));
-    EXPECT_EQ(readFile("fresh/cube.txt"), readFile("w/cube.txt"));
+    EXPECT_EQ(readFile(folder / "fresh/terrain.txt"), readFile(folder / "w/terrain.txt"));
+    EXPECT_EQ(readFile(folder / "fresh/cube.txt"), readFile(folder / "w/cube.txt"));
 }
 
 TEST(WorldgenSummary, NamesTheStartByLineAndColumnOfObjectsTxt)
 {
-    TempWorkDir dir;
+    ScratchFolder scratch;
     const int shapes[][3] = {{13, 21, 5}, {40, 9, 3}, {60, 45, 77}};
     for (const auto& shape : shapes) {
         const std::string rows = std::to_string(shape[0]), cols = std::to_string(shape[1]);
-        const std::string folder = rows + "x" + cols;
+        // The summary names the folder as given, "./" and all.
+        const std::string folder = scratch / ("./" + rows + "x" + cols);
         const WorldgenRun made = generate({rows, cols, std::to_string(shape[2]), folder});
         ASSERT_EQ(0, made.status) << made.err;
         size_t line = 0, column = 0;
@@ -505,7 +511,6 @@ TEST(WorldgenSummary, NamesTheStartByLineAndColumnOfObjectsTxt)
                   made.out);
     }
     // An embedded map's start, the last one read, may be a lower-case x.
-    fs::create_directory("small");
     std::string terrain, objects;
     for (int row = 0; row < 10; ++row) {
         terrain += std::string(10, '1') + (row < 9 ? "\n" : "");
@@ -514,60 +519,57 @@ TEST(WorldgenSummary, NamesTheStartByLineAndColumnOfObjectsTxt)
                                           : "..........") +
                    (row < 9 ? "\n" : "");
     }
-    dir.write("small/terrain.txt", terrain);
-    dir.write("small/objects.txt", objects);
-    const WorldgenRun embedded = generate({"30", "30", "4", "big", "--embed", "small"});
+    scratch.write("small/terrain.txt", terrain);
+    scratch.write("small/objects.txt", objects);
+    const WorldgenRun embedded =
+        generate({"30", "30", "4", scratch / "big", "--embed", scratch / "small"});
     ASSERT_EQ(0, embedded.status) << embedded.err;
     EXPECT_NE(std::string::npos, embedded.out.find(", start at objects.txt:18:19;"))
         << embedded.out;
-    EXPECT_EQ('x', lines(readFile("big/objects.txt"))[17][18]);
+    EXPECT_EQ('x', lines(readFile(scratch / "big/objects.txt"))[17][18]);
 }
 
-// The game's own GL-free loader on generated worlds.
+// The game's own GL-free load, by the same steps and readers, on generated worlds in a
+// scratch folder.
 class WorldgenLoad : public testing::Test {
   protected:
-    void SetUp() override
+    // What one load made; the grid's instances point into the meshes, so the grid is freed
+    // first.
+    struct Loaded {
+        MeshStore meshes;
+        std::unique_ptr<TerrainGrid> grid;
+    };
+
+    // Loads the world in the folder at `path`; the lines of the load go to `printed`.
+    TerrainGrid* load(const std::string& path)
     {
-        game = GameState();
-        game.waterTexture = 21;
-        game.grassTexture = 22;
-        game.dirtTexture = 23;
-        game.snowTexture = 24;
-    }
-    void TearDown() override
-    {
-        for (TerrainGrid* grid : grids) releaseWorld(grid);
-        releaseMeshes();
+        loaded.push_back(std::make_unique<Loaded>());
+        FolderWorld files(path);
+        LogStream log;
+        WorldLoad world(files, loaded.back()->meshes, log.get());
+        world.textures = BandTextures{21, 22, 23, 24};
+        world.clock = fixedClock;
+        loaded.back()->grid.reset(buildWorld(world));
+        printed = log.text();
+        return loaded.back()->grid.get();
     }
 
-    // Loads the world in `folder`; what the load prints goes to `printed`.
-    TerrainGrid* load(const std::string& folder)
-    {
-        const std::string previous = std::filesystem::current_path();
-        std::filesystem::current_path(folder);
-        CapturedStdout out;
-        TerrainGrid* grid = buildWorld();
-        printed = out.text();
-        std::filesystem::current_path(previous);
-        if (grid) grids.push_back(grid);
-        return grid;
-    }
-
-    TempWorkDir dir;
-    std::vector<TerrainGrid*> grids;
+    ScratchFolder folder;
+    std::vector<std::unique_ptr<Loaded>> loaded;
     std::string printed;
 };
 
 TEST_F(WorldgenLoad, GameLoadsTheWholeWorld)
 {
-    ASSERT_EQ(0, run({"40", "50", "11", "w"}));
+    ASSERT_EQ(0, run({"40", "50", "11", folder / "w"}));
     WorldMaps maps;
     std::string error;
-    ASSERT_TRUE(readWorld("w", maps, error)) << error;
-    TerrainGrid* grid = load("w");
+    ASSERT_TRUE(readWorld(folder / "w", maps, error)) << error;
+    TerrainGrid* grid = load(folder / "w");
     ASSERT_NE(nullptr, grid);
     EXPECT_EQ(40, grid->rows);
     EXPECT_EQ(50, grid->cols);
+    ASSERT_NE("", printed);
     for (const char* failure : {"can't open", "geometry not found", "not loaded", "only "})
         EXPECT_EQ(std::string::npos, printed.find(failure)) << failure;
     const size_t start = maps.objects.find('X');
@@ -593,10 +595,10 @@ TEST_F(WorldgenLoad, GameLoadsTheWholeWorld)
 
 TEST_F(WorldgenLoad, EmbeddedNeighbourhoodLoadsAsTheSmallWorld)
 {
-    ASSERT_EQ(0, run({"30", "30", "12", "small", "--people-away", "110"}));
-    ASSERT_EQ(0, run({"90", "90", "13", "big", "--embed", "small"}));
-    TerrainGrid* small = load("small");
-    TerrainGrid* big = load("big");
+    ASSERT_EQ(0, run({"30", "30", "12", folder / "small", "--people-away", "110"}));
+    ASSERT_EQ(0, run({"90", "90", "13", folder / "big", "--embed", folder / "small"}));
+    TerrainGrid* small = load(folder / "small");
+    TerrainGrid* big = load(folder / "big");
     ASSERT_NE(nullptr, small);
     ASSERT_NE(nullptr, big);
     // Every cell within reach of a player in the middle is the same, shifted by the block
