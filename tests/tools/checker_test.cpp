@@ -3,6 +3,7 @@
 // the manual page lists the game's keys.
 #include "app/keyboard.h"
 #include "models/mesh_store.h"
+#include "models/person.h"
 #include "terrain/grid.h"
 #include "tests/support/test_support.h"
 #include "tools/checker/checker.h"
