@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared helpers of the end-to-end scripts: a private Xvfb, the real game in a scratch copy
 # of a world, keys, screenshots, pixel measures and bounded waits. Sourced, never run alone.
 #
@@ -18,13 +19,16 @@ if [[ -z "${VANTORA_BIN:-}" ]]; then
 fi
 E2E_NAME=$(basename "$0" .sh)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vantora-$E2E_NAME.XXXXXX")
-E2E_XVFB_PID=""
 E2E_GAME_PIDS=()
 WID=""         # the game window
 GAME_PID=""    # the game started last
 GAME_DIR=""    # its working directory, with stdout.txt and stderr.txt
 # shellcheck disable=SC2034 # read by the scripts
 GAME_STATUS="" # its exit status, once wait_exit has seen it end
+
+# The one way to start a display, shared with the scripts in scripts/.
+# shellcheck source=scripts/xvfb.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/xvfb.sh"
 
 # The title of the game's one window.
 readonly E2E_TITLE="GX 210 - HW 1"
@@ -52,14 +56,11 @@ e2e_cleanup()
 {
     local status=$? pid
     # Each game leads a process group of its own (setsid): its children (a restarted copy,
-    # say) go with it.
+    # say) go with it. Only games not yet seen to end are left in the list.
     for pid in "${E2E_GAME_PIDS[@]}"; do
         kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true
     done
-    if [[ -n "$E2E_XVFB_PID" ]]; then
-        kill "$E2E_XVFB_PID" 2>/dev/null || true
-        wait "$E2E_XVFB_PID" 2>/dev/null || true
-    fi
+    xvfb_stop
     if [[ $status -eq 0 && -z "${E2E_KEEP:-}" ]]; then
         rm -rf "$E2E_TMP"
     else
@@ -84,30 +85,10 @@ need_tools()
 
 # --- The display ---------------------------------------------------------------------------
 
-# Starts a private Xvfb on the first free display number from a per-process start and
-# exports DISPLAY. Another script may take the same number at the same moment; our server
-# then exits at once and the next number is tried.
+# Starts this script's private 500 x 500 Xvfb (scripts/xvfb.sh) and exports DISPLAY.
 start_xvfb()
 {
-    local n=$((100 + ($$ % 300)))
-    for _ in $(seq 20); do
-        while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 500x500x24 -nolisten tcp >"$E2E_TMP/xvfb-$n.log" 2>&1 &
-        E2E_XVFB_PID=$!
-        for _ in $(seq 100); do
-            kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
-            if DISPLAY=":$n" timeout 2 xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            sleep 0.05
-        done
-        kill "$E2E_XVFB_PID" 2>/dev/null || true
-        wait "$E2E_XVFB_PID" 2>/dev/null || true
-        E2E_XVFB_PID=""
-        n=$((n + 1))
-    done
-    fail "could not start Xvfb"
+    xvfb_start 500x500 || fail "could not start Xvfb"
 }
 
 # --- The game ------------------------------------------------------------------------------
@@ -146,12 +127,13 @@ start_game_frozen()
     start_game "$1" env TZ=UTC FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "$E2E_FROZEN_TIME"
 }
 
-# Waits (at most 10 s) for the game's window and sets WID.
+# Waits (at most 10 s) for the game's window and sets WID. The window counts once it is mapped:
+# it has its title a moment before, and a screenshot or a key then fails.
 wait_window()
 {
     WID=""
     for _ in $(seq 200); do
-        WID=$(timeout 5 xdotool search --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
+        WID=$(timeout 5 xdotool search --onlyvisible --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
         [[ -n "$WID" ]] && return 0
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
         sleep 0.05
@@ -180,6 +162,17 @@ wait_exit()
     GAME_STATUS=0
     # shellcheck disable=SC2034 # read by the scripts
     wait "$GAME_PID" || GAME_STATUS=$?
+    forget_game "$GAME_PID"
+}
+
+# Drops a game that has ended from the list the cleanup kills: its process id may be reused.
+forget_game()
+{
+    local pid kept=()
+    for pid in "${E2E_GAME_PIDS[@]}"; do
+        [[ "$pid" == "$1" ]] || kept+=("$pid")
+    done
+    E2E_GAME_PIDS=("${kept[@]}")
 }
 
 # Sends keys to the game window, in order: xdotool key names (i, a, R, ...).
@@ -246,7 +239,8 @@ shot()
 {
     local file="$E2E_TMP/$1.png"
     expect_running "before the screenshot $1"
-    timeout 10 import -window "$WID" "$file" 2>/dev/null || fail "screenshot $1 failed"
+    timeout 10 import -window "$WID" "$file" 2>"$E2E_TMP/import.err" ||
+        fail "screenshot $1 failed: $(cat "$E2E_TMP/import.err")"
     echo "$file"
 }
 
