@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Soak test of the running game: the real binary in a copy of the bundled world on a private
-# Xvfb (scripts/xvfb.sh) takes KEYS random keys from its key table (never quit or
+# Xvfb (scripts/xvfb.sh) takes KEYS random keys from the README's key table (never quit or
 # restart). Then it must still run, its resident memory must have grown by at most 16 MiB
 # since the warm-up (Mesa keeps caches of its own), and "q" must end it with status 0.
 #   scripts/soak.sh KEYS
@@ -44,9 +44,11 @@ for tool in Xvfb xdotool import convert compare; do
 done
 [[ -x $bin ]] || fail "no game at $bin (set VANTORA_BIN)"
 
-# The keys of the command table in app/keyboard.cpp, less quit and restart.
-mapfile -t table < <(sed -n "s/^ *{'\(.\)', \".*/\1/p" "$root/app/keyboard.cpp" | grep -vx '[qQr]')
-[[ ${#table[@]} -ge 20 ]] || fail "found only ${#table[@]} keys in app/keyboard.cpp"
+# The keys of the README's key table, less quit and restart: the rows "| `k` | action |" under
+# "## Keys", which tests/app/readme_keys_test.cpp holds to the program's own bindings.
+mapfile -t table < <(awk '/^## / { keys = ($0 == "## Keys") }
+    keys && /^[|] `.` [|]/ { print substr($0, 4, 1) }' "$root/README.md" | grep -vx '[qQr]')
+[[ ${#table[@]} -ge 20 ]] || fail "found only ${#table[@]} keys in the key table of README.md"
 
 xvfb_start 640x640 || fail "could not start Xvfb"
 
