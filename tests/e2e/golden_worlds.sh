@@ -26,10 +26,10 @@ GOLDEN_WORLD=""  # the folder that golden_make_world built last
 # folder of tests/data/checker, and those of tests/data.
 golden_worlds()
 {
-    local spec rows cols seed folder name
+    local generated rows cols seed folder name
     echo bundled
-    for spec in "${GOLDEN_GENERATED[@]}"; do
-        read -r rows cols seed <<<"$spec"
+    for generated in "${GOLDEN_GENERATED[@]}"; do
+        read -r rows cols seed <<<"$generated"
         echo "generated-${rows}x$cols-seed$seed"
     done
     for folder in "$E2E_SOURCE"/tests/data/checker/*/; do
