@@ -18,19 +18,25 @@ for program in bench/vantora_bench bench/vantora_frame_check vantora tools/world
 done
 results=$build/bench-results
 mkdir -p "$results"
-screen=(-s "-screen 0 640x640x24")
 status=0
 
+# One private display for the frame check and the Google benchmarks (scripts/xvfb.sh),
+# stopped before the start-up benchmark, which starts its own.
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
+trap xvfb_stop EXIT
+xvfb_start 640x640 || exit 2
+
 echo "== Frame check"
-xvfb-run -a "${screen[@]}" "$build/bench/vantora_frame_check" | tee "$results/frame_check.txt" ||
-    status=1
+"$build/bench/vantora_frame_check" | tee "$results/frame_check.txt" || status=1
 
 echo
 echo "== Google benchmarks"
-xvfb-run -a "${screen[@]}" "$build/bench/vantora_bench" --benchmark_repetitions=5 \
+"$build/bench/vantora_bench" --benchmark_repetitions=5 \
     --benchmark_enable_random_interleaving=true \
     --benchmark_out="$results/benchmarks.json" --benchmark_out_format=json "$@" |
     tee "$results/benchmarks.txt" || status=1
+xvfb_stop
 
 echo
 echo "== Start-up"

@@ -19,12 +19,14 @@ for program in "$game" "$worldgen" "$bench"; do
     fi
 done
 
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
 work=$(mktemp -d /tmp/vantora-startup-XXXXXX)
-xvfb_pid=""
 game_pid=""
+# shellcheck disable=SC2317 # run by the EXIT trap
 cleanup() {
     if [[ -n $game_pid ]]; then kill "$game_pid" 2>/dev/null || true; fi
-    if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    xvfb_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,29 +34,11 @@ trap cleanup EXIT
 "$worldgen" 30 30 1 "$work/30x30" >/dev/null
 "$worldgen" 1000 1000 1 "$work/1000x1000" >/dev/null
 
-# A display of its own; another server may take the same number first, so a server that
-# dies at once is replaced with the next number.
-display_number=$((150 + RANDOM % 100))
-for _ in $(seq 20); do
-    while [[ -e /tmp/.X11-unix/X$display_number || -e /tmp/.X$display_number-lock ]]; do
-        display_number=$((display_number + 1))
-    done
-    Xvfb ":$display_number" -screen 0 640x640x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        [[ -e /tmp/.X11-unix/X$display_number ]] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -0 "$xvfb_pid" 2>/dev/null && break
-    xvfb_pid=""
-    display_number=$((display_number + 1))
-done
-if [[ -z $xvfb_pid ]]; then
+# A display of its own (scripts/xvfb.sh).
+if ! xvfb_start 640x640; then
     echo "startup: could not start Xvfb" >&2
     exit 2
 fi
-export DISPLAY=":$display_number"
 
 # One start of the game in a world folder: sets ms, cpu_ms and kib. Standard output is line-buffered
 # (stdbuf) so that the player-start line reaches grep as soon as it is printed.

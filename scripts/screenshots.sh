@@ -16,8 +16,9 @@ export VANTORA_SOURCE_DIR="$root"
 # The end-to-end helpers: Xvfb, the game in a scratch copy of the world, keys, screenshots.
 # shellcheck source=tests/e2e/lib.sh
 source "$root/tests/e2e/lib.sh"
-need_tools faketime
+need_tools
 start_xvfb
+need_frozen_time
 
 # Time frozen: the people stand where they stand in the tests, out of sight of the start.
 world=$(copy_world "$root/world" world)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Soak test of the running game: the real binary in a copy of the bundled world on a private
-# Xvfb takes KEYS random keys from its key table (never quit or restart). Then it must still
-# run, its resident memory must have grown by at most 16 MiB since the warm-up (Mesa keeps
-# caches of its own), and "q" must end it with status 0.
+# Xvfb (scripts/xvfb.sh) takes KEYS random keys from the README's key table (never quit or
+# restart). Then it must still run, its resident memory must have grown by at most 16 MiB
+# since the warm-up (Mesa keeps caches of its own), and "q" must end it with status 0.
 #   scripts/soak.sh KEYS
 # VANTORA_BIN names the game (default build/vantora); SOAK_SEED fixes the key sequence
 # (default 1). Every wait is bounded; the script stops its own Xvfb and game by process id.
@@ -19,17 +19,15 @@ seed=${SOAK_SEED:-1}
 growthLimitKb=16384
 batch=100
 
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantora-soak.XXXXXX")
-xvfb_pid=""
 game_pid=""
 ok=0
 cleanup()
 {
-    [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null || true
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    if [[ -n $game_pid ]]; then kill "$game_pid" 2>/dev/null || true; fi
+    xvfb_stop
     if [[ $ok -eq 1 ]]; then rm -rf "$tmp"; else echo "soak: files kept in $tmp" >&2; fi
 }
 trap cleanup EXIT
@@ -46,20 +44,13 @@ for tool in Xvfb xdotool import convert compare; do
 done
 [[ -x $bin ]] || fail "no game at $bin (set VANTORA_BIN)"
 
-# The keys of the command table in app/keyboard.cpp, less quit and restart.
-mapfile -t table < <(sed -n "s/^ *{'\(.\)', \".*/\1/p" "$root/app/keyboard.cpp" | grep -vx '[qQr]')
-[[ ${#table[@]} -ge 20 ]] || fail "found only ${#table[@]} keys in app/keyboard.cpp"
+# The keys of the README's key table, less quit and restart: the rows "| `k` | action |" under
+# "## Keys", which tests/app/readme_keys_test.cpp holds to the program's own bindings.
+mapfile -t table < <(awk '/^## / { keys = ($0 == "## Keys") }
+    keys && /^[|] `.` [|]/ { print substr($0, 4, 1) }' "$root/README.md" | grep -vx '[qQr]')
+[[ ${#table[@]} -ge 20 ]] || fail "found only ${#table[@]} keys in the key table of README.md"
 
-# A private X server on the first free display; it writes the number it took to fd 3.
-Xvfb -displayfd 3 -screen 0 640x640x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ $(wc -l <"$tmp/display") -ge 1 ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
-    sleep 0.1
-done
-[[ $(wc -l <"$tmp/display") -ge 1 ]] || fail "Xvfb gave no display within 10 s"
-export DISPLAY=":$(head -n 1 "$tmp/display")"
+xvfb_start 640x640 || fail "could not start Xvfb"
 
 mkdir "$tmp/world"
 cp "$root"/world/* "$tmp/world/"

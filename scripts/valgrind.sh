@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Memcheck over a short scripted session of the real game on a private Xvfb: start-up in a
+# Memcheck over a short scripted session of the real game on a private Xvfb (scripts/xvfb.sh):
+# start-up in a
 # copy of the bundled world, a few frames, every render switch on and off, a few moves, quit.
 # Fails on any memcheck error or leak outside the GL driver and the X libraries (their
 # reports are suppressed by tests/sanitizer/valgrind.supp) and on a status other than 0.
@@ -13,16 +14,14 @@ bin=${VANTORA_BIN:-$root/build/vantora}
 pause=${VALGRIND_KEY_PAUSE:-1.5}
 report=$(dirname "$bin")/valgrind.log
 
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantora-valgrind.XXXXXX")
-xvfb_pid=""
 game_pid=""
 cleanup()
 {
-    [[ -n $game_pid ]] && kill "$game_pid" 2>/dev/null || true
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    if [[ -n $game_pid ]]; then kill "$game_pid" 2>/dev/null || true; fi
+    xvfb_stop
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -39,20 +38,13 @@ for tool in valgrind Xvfb xdotool; do
 done
 [[ -x $bin ]] || fail "no game at $bin (set VANTORA_BIN)"
 
-Xvfb -displayfd 3 -screen 0 640x640x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ $(wc -l <"$tmp/display") -ge 1 ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
-    sleep 0.1
-done
-[[ $(wc -l <"$tmp/display") -ge 1 ]] || fail "Xvfb gave no display within 10 s"
-export DISPLAY=":$(head -n 1 "$tmp/display")"
+xvfb_start 640x640 || fail "could not start Xvfb"
 
 mkdir "$tmp/world"
 cp "$root"/world/* "$tmp/world/"
 # The software rasteriser draws on the calling thread: memcheck runs one thread at a time
 # anyway, and a single thread keeps the report readable.
+# shellcheck disable=SC2086 # VALGRIND_EXTRA holds several options
 (cd "$tmp/world" && exec env LP_NUM_THREADS=0 valgrind --tool=memcheck --error-exitcode=99 \
     --leak-check=full --show-leak-kinds=definite,indirect \
     --errors-for-leak-kinds=definite,indirect --num-callers=40 --keep-debuginfo=yes \

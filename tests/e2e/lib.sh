@@ -1,12 +1,14 @@
+# shellcheck shell=bash
 # Shared helpers of the end-to-end scripts: a private Xvfb, the real game in a scratch copy
-# of a world, keys, screenshots, pixel measures and bounded waits. Sourced, never run alone.
+# of a world, time frozen for the people's cells, keys, screenshots, pixel measures and
+# bounded waits. Sourced, never run alone.
 #
 # A script that sources this file gets E2E_SOURCE (the source tree; VANTORA_SOURCE_DIR or
 # two folders up), VANTORA_BIN (the game; from the environment or the first of build/ and
 # build-e2e/ that holds one), E2E_TMP (a scratch folder: removed after a passing run unless
-# E2E_KEEP is set, kept after a failing one) and a trap that ends every game it started and
-# its own Xvfb, by process id. Every wait is bounded; a helper that runs out of time calls
-# `fail`, which names what it waited for.
+# E2E_KEEP is set, kept after a failing one) and a trap that ends every game it started, its
+# own Xvfb and its frozen clock, by process id. Every wait is bounded; a helper that runs out
+# of time calls `fail`, which names what it waited for.
 
 set -euo pipefail
 
@@ -18,7 +20,6 @@ if [[ -z "${VANTORA_BIN:-}" ]]; then
 fi
 E2E_NAME=$(basename "$0" .sh)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vantora-$E2E_NAME.XXXXXX")
-E2E_XVFB_PID=""
 E2E_GAME_PIDS=()
 WID=""         # the game window
 GAME_PID=""    # the game started last
@@ -26,11 +27,16 @@ GAME_DIR=""    # its working directory, with stdout.txt and stderr.txt
 # shellcheck disable=SC2034 # read by the scripts
 GAME_STATUS="" # its exit status, once wait_exit has seen it end
 
+# The one way to start a display, shared with the scripts in scripts/.
+# shellcheck source=scripts/xvfb.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/xvfb.sh"
+
 # The title of the game's one window.
 readonly E2E_TITLE="GX 210 - HW 1"
-# The moment at which runs that need the people on the same cells every time stand still
-# (1767225600 seconds since the epoch, UTC).
+# The moment at which runs that need the people on the same cells every time stand still,
+# in UTC, and the same moment in seconds since the epoch.
 readonly E2E_FROZEN_TIME="2026-01-01 00:00:00"
+readonly E2E_FROZEN_EPOCH=1767225600
 # The head-up display: its two lines in the top-left 330 x 45 pixels of the window picture.
 # The picture is 499 x 499, as the window sits at (-1, -1) on a screen without a window
 # manager. The position line fills rows 0-15 (its commas reach row 18), the saved-people
@@ -52,14 +58,12 @@ e2e_cleanup()
 {
     local status=$? pid
     # Each game leads a process group of its own (setsid): its children (a restarted copy,
-    # say) go with it.
+    # say) go with it. Only games not yet seen to end are left in the list.
     for pid in "${E2E_GAME_PIDS[@]}"; do
         kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true
     done
-    if [[ -n "$E2E_XVFB_PID" ]]; then
-        kill "$E2E_XVFB_PID" 2>/dev/null || true
-        wait "$E2E_XVFB_PID" 2>/dev/null || true
-    fi
+    xvfb_stop
+    stop_frozen_clock
     if [[ $status -eq 0 && -z "${E2E_KEEP:-}" ]]; then
         rm -rf "$E2E_TMP"
     else
@@ -84,30 +88,129 @@ need_tools()
 
 # --- The display ---------------------------------------------------------------------------
 
-# Starts a private Xvfb on the first free display number from a per-process start and
-# exports DISPLAY. Another script may take the same number at the same moment; our server
-# then exits at once and the next number is tried.
+# Starts this script's private 500 x 500 Xvfb (scripts/xvfb.sh) and exports DISPLAY.
 start_xvfb()
 {
-    local n=$((100 + ($$ % 300)))
-    for _ in $(seq 20); do
-        while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 500x500x24 -nolisten tcp >"$E2E_TMP/xvfb-$n.log" 2>&1 &
-        E2E_XVFB_PID=$!
-        for _ in $(seq 100); do
-            kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
-            if DISPLAY=":$n" timeout 2 xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
+    xvfb_start 500x500 || fail "could not start Xvfb"
+}
+
+# --- Frozen time ---------------------------------------------------------------------------
+# The game seeds rand() from time(); with time() frozen the people stand on the same cells
+# every run. Debian's libfaketime is preloaded into the game directly, not through the
+# faketime program: that wrapper keeps a semaphore and a shared-memory segment named after
+# its own process id in /dev/shm and removes them only when it ends normally, so every
+# killed wrapper leaves two entries behind and a later one with the same process id refuses
+# to start.
+#
+# The library itself makes such a pair, named after the process that loads it first, unless
+# FAKETIME_SHARED names a pair that exists; and a process that loads it and then executes
+# another program (stdbuf does) never removes its pair. So one small clock keeper per script,
+# a shell that only waits for the end of its standard input, makes the pair, and every game
+# gets FAKETIME_SHARED pointing at it: the games make none. The keeper reads from a pipe that
+# only this script holds open, so it ends normally, removing the pair, however the script
+# ends, even when it is killed. It is bash: bash ends through exit(), which runs the
+# library's clean-up; dash ends through _exit() and would leave the pair behind.
+
+E2E_FAKETIME_LIB=""   # the preload library
+E2E_CLOCK_FD=""       # the write end of the keeper's pipe
+E2E_CLOCK_PID=""      # the keeper
+E2E_FROZEN_ENV=()     # `env` and the settings that freeze time(), to put before a program
+
+# Prints the path of libfaketime.so.1 for the game's architecture: VANTORA_LIBFAKETIME if set,
+# else Debian's multiarch folder of the C library the game links, else any multiarch folder.
+find_libfaketime()
+{
+    local libc multiarch="" candidate
+    if [[ -n "${VANTORA_LIBFAKETIME:-}" ]]; then
+        [[ -f "$VANTORA_LIBFAKETIME" ]] || return 1
+        echo "$VANTORA_LIBFAKETIME"
+        return 0
+    fi
+    libc=$(ldd "$VANTORA_BIN" 2>/dev/null | awk '$1 ~ /^libc\.so/ { print $3; exit }' || true)
+    [[ -z "$libc" ]] || multiarch=$(basename "$(dirname "$libc")")
+    for candidate in ${multiarch:+"/usr/lib/$multiarch/faketime/libfaketime.so.1"} \
+        /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 \
+        /usr/local/lib/faketime/libfaketime.so.1; do
+        if [[ -f "$candidate" ]]; then
+            echo "$candidate"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Starts the clock keeper and sets E2E_FROZEN_ENV; fails, saying why, unless a program started
+# with it reads the frozen moment. Called once per script, after start_xvfb (so that the
+# server does not hold the keeper's pipe open) and before start_game_frozen.
+need_frozen_time()
+{
+    local shared="" names _ _try now
+    [[ -z "$E2E_CLOCK_PID" ]] || return 0
+    [[ -n "$XVFB_PID" ]] || fail "need_frozen_time before start_xvfb"
+    E2E_FAKETIME_LIB=$(find_libfaketime) ||
+        fail "libfaketime.so.1 not found (Debian package libfaketime; or set VANTORA_LIBFAKETIME)"
+    # A pair left behind by an earlier process with the keeper's process id keeps the keeper
+    # from making its own; such a pair is stale (that process is gone), so it is removed and
+    # a new keeper tried.
+    for _try in 1 2 3; do
+        : >"$E2E_TMP/clock-shared"
+        # shellcheck disable=SC2016 # the keeper's shell expands its own variables
+        exec {E2E_CLOCK_FD}> >(exec env TZ=UTC FAKETIME="$E2E_FROZEN_TIME" \
+            LD_PRELOAD="$E2E_FAKETIME_LIB" "$BASH" -c \
+            'printf "%s\n" "${FAKETIME_SHARED-}" >"$1"; read -r _ || :' \
+            clock-keeper "$E2E_TMP/clock-shared" >/dev/null 2>>"$E2E_TMP/clock-keeper.log")
+        E2E_CLOCK_PID=$!
+        for _ in $(seq 200); do
+            [[ $(wc -l <"$E2E_TMP/clock-shared") -ge 1 ]] && break
+            kill -0 "$E2E_CLOCK_PID" 2>/dev/null || break
             sleep 0.05
         done
-        kill "$E2E_XVFB_PID" 2>/dev/null || true
-        wait "$E2E_XVFB_PID" 2>/dev/null || true
-        E2E_XVFB_PID=""
-        n=$((n + 1))
+        shared=$(head -n 1 "$E2E_TMP/clock-shared")
+        [[ -z "$shared" ]] || break
+        if kill -0 "$E2E_CLOCK_PID" 2>/dev/null; then
+            rm -f "/dev/shm/sem.faketime_sem_$E2E_CLOCK_PID" "/dev/shm/faketime_shm_$E2E_CLOCK_PID"
+        fi
+        stop_frozen_clock
     done
-    fail "could not start Xvfb"
+    [[ -n "$shared" ]] || fail "libfaketime ($E2E_FAKETIME_LIB) made no shared clock: $(
+        cat "$E2E_TMP/clock-keeper.log" 2>/dev/null)"
+    read -r -a names <<<"$shared"
+    [[ ${#names[@]} == 2 && -e "/dev/shm/sem.${names[0]#/}" && -e "/dev/shm/${names[1]#/}" ]] ||
+        fail "the shared clock '$shared' is not in /dev/shm"
+    # The monotonic clock stays real: GLUT's 50 ms timer keeps running.
+    E2E_FROZEN_ENV=(env TZ=UTC FAKETIME="$E2E_FROZEN_TIME" FAKETIME_DONT_FAKE_MONOTONIC=1
+        FAKETIME_SHARED="$shared" LD_PRELOAD="$E2E_FAKETIME_LIB${LD_PRELOAD:+:$LD_PRELOAD}")
+    now=$("${E2E_FROZEN_ENV[@]}" date +%s 2>&1) || true
+    [[ "$now" == "$E2E_FROZEN_EPOCH" ]] ||
+        fail "with $E2E_FAKETIME_LIB preloaded the time is '$now', not $E2E_FROZEN_EPOCH"
+}
+
+# Closes this shell's end of the clock keeper's pipe; in a subshell, before a program starts,
+# so that only the script holds it open.
+close_clock_pipe()
+{
+    if [[ -n "$E2E_CLOCK_FD" ]]; then
+        exec {E2E_CLOCK_FD}>&-
+        E2E_CLOCK_FD=""
+    fi
+}
+
+# Ends the clock keeper: closing its pipe lets it end normally, which removes its pair.
+stop_frozen_clock()
+{
+    local _
+    close_clock_pipe
+    [[ -n "$E2E_CLOCK_PID" ]] || return 0
+    for _ in $(seq 100); do
+        kill -0 "$E2E_CLOCK_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$E2E_CLOCK_PID" 2>/dev/null; then
+        kill "$E2E_CLOCK_PID" 2>/dev/null || true
+        rm -f "/dev/shm/sem.faketime_sem_$E2E_CLOCK_PID" "/dev/shm/faketime_shm_$E2E_CLOCK_PID"
+    fi
+    E2E_CLOCK_PID=""
+    E2E_FROZEN_ENV=()
 }
 
 # --- The game ------------------------------------------------------------------------------
@@ -134,24 +237,39 @@ start_game()
 {
     GAME_DIR=$1
     shift
-    (cd "$GAME_DIR" && exec setsid "$@" stdbuf -oL "$VANTORA_BIN" >stdout.txt 2>stderr.txt) &
+    (
+        close_clock_pipe
+        cd "$GAME_DIR" && exec setsid "$@" stdbuf -oL "$VANTORA_BIN" >stdout.txt 2>stderr.txt
+    ) &
     GAME_PID=$!
     E2E_GAME_PIDS+=("$GAME_PID")
 }
 
-# The same with time() frozen at E2E_FROZEN_TIME, so that the people stand on the same cells
-# every run. The monotonic clock stays real: GLUT's 50 ms timer keeps running.
+# The same with time() frozen at E2E_FROZEN_TIME (need_frozen_time first), so that the people
+# stand on the same cells every run.
 start_game_frozen()
 {
-    start_game "$1" env TZ=UTC FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "$E2E_FROZEN_TIME"
+    ((${#E2E_FROZEN_ENV[@]} > 0)) || fail "start_game_frozen before need_frozen_time"
+    start_game "$1" "${E2E_FROZEN_ENV[@]}"
 }
 
-# Waits (at most 10 s) for the game's window and sets WID.
+# Fails unless the running game has both libfaketime and stdbuf's library loaded: the proof
+# that both preloads reach the game itself, not only the programs in front of it.
+expect_preloaded()
+{
+    local maps
+    maps=$(cat "/proc/$GAME_PID/maps" 2>/dev/null) || fail "cannot read the game's memory map"
+    grep -q '/libfaketime[^/]*\.so' <<<"$maps" || fail "libfaketime is not loaded in the game"
+    grep -q '/libstdbuf\.so' <<<"$maps" || fail "stdbuf's library is not loaded in the game"
+}
+
+# Waits (at most 10 s) for the game's window and sets WID. The window counts once it is mapped:
+# it has its title a moment before, and a screenshot or a key then fails.
 wait_window()
 {
     WID=""
     for _ in $(seq 200); do
-        WID=$(timeout 5 xdotool search --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
+        WID=$(timeout 5 xdotool search --onlyvisible --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
         [[ -n "$WID" ]] && return 0
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
         sleep 0.05
@@ -180,6 +298,17 @@ wait_exit()
     GAME_STATUS=0
     # shellcheck disable=SC2034 # read by the scripts
     wait "$GAME_PID" || GAME_STATUS=$?
+    forget_game "$GAME_PID"
+}
+
+# Drops a game that has ended from the list the cleanup kills: its process id may be reused.
+forget_game()
+{
+    local pid kept=()
+    for pid in "${E2E_GAME_PIDS[@]}"; do
+        [[ "$pid" == "$1" ]] || kept+=("$pid")
+    done
+    E2E_GAME_PIDS=("${kept[@]}")
 }
 
 # Sends keys to the game window, in order: xdotool key names (i, a, R, ...).
@@ -246,7 +375,8 @@ shot()
 {
     local file="$E2E_TMP/$1.png"
     expect_running "before the screenshot $1"
-    timeout 10 import -window "$WID" "$file" 2>/dev/null || fail "screenshot $1 failed"
+    timeout 10 import -window "$WID" "$file" 2>"$E2E_TMP/import.err" ||
+        fail "screenshot $1 failed: $(cat "$E2E_TMP/import.err")"
     echo "$file"
 }
 

@@ -4,8 +4,9 @@
 # of the bundled world on screen.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
-need_tools faketime
+need_tools
 start_xvfb
+need_frozen_time
 
 # tests/data/tiny: terrain.txt has three text lines of four cells, each ending with a
 # newline, so the grid has 4 rows (the last all height 0) and prints "south exits" 3 x 4
@@ -20,6 +21,7 @@ world=$(copy_world "$E2E_SOURCE/tests/data/tiny" tiny)
 rm "$world/expected-stdout.txt"
 start_game_frozen "$world"
 wait_window
+expect_preloaded
 wait_stdout_lines "15.000000,25.000000,10.000000 - player start" 1 10
 send_keys q
 wait_exit 5

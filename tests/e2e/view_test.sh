@@ -6,8 +6,9 @@
 # when a key changes it and pictures can be compared pixel for pixel.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
-need_tools faketime
+need_tools
 start_xvfb
+need_frozen_time
 
 readonly centre="100x100+200+200"
 black='r == 0 && g == 0 && b == 0'
