@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the README pictures from the real game in the bundled world, under a private Xvfb:
+# Makes the README pictures of the bundled world: from the real game under a private Xvfb,
 # docs/default-view.png (the start-up view) and docs/filled-textured-lit.png (after "p", "t"
-# and "k"). Usage: scripts/screenshots.sh [build-folder]   (default: build)
+# and "k"); and from vantora-check, docs/world-picture.png (the map seen from above).
+# Usage: scripts/screenshots.sh [build-folder]   (default: build)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,4 +37,8 @@ mkdir -p "$root/docs"
 # Without the date chunks the files change only when the pictures do.
 convert "$default" -define png:exclude-chunks=date,time "$root/docs/default-view.png"
 convert "$lit" -define png:exclude-chunks=date,time "$root/docs/filled-textured-lit.png"
-echo "wrote docs/default-view.png and docs/filled-textured-lit.png"
+# The map authors' picture of the same world, as the checker draws it from the game's load.
+checker="$build/tools/checker/vantora-check"
+"$checker" --picture "$root/docs/world-picture.png" "$root/world" >/dev/null ||
+    fail "vantora-check could not draw the bundled world"
+echo "wrote docs/default-view.png, docs/filled-textured-lit.png and docs/world-picture.png"
