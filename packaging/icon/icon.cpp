@@ -19,15 +19,17 @@
 namespace {
 
 // Cell heights in the game's digits: 0 water, 1 to 5 grass, 6 to 8 dirt, 9 snow. Row r runs
-// away from the viewer to the right, column c away to the left.
+// away from the viewer to the right, column c away to the left. One row of the map a line:
+// clang-format off
 const char* const heightMap[] = {
-    "000112", //
-    "001342", //
-    "126882", //
-    "137993", //
-    "126782", //
-    "012210", //
+    "000112",
+    "001342",
+    "126882",
+    "137993",
+    "126782",
+    "012210",
 };
+// clang-format on
 constexpr int mapSide = 6;
 constexpr double heightStep = 0.42; // height of one digit, in cell widths
 
