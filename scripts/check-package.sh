@@ -87,7 +87,7 @@ else
     step "(not the default layout: skipped)"
 fi
 
-step "Debian package and source package (dpkg-buildpackage; about two minutes)"
+step "Debian package and source package (dpkg-buildpackage; under a minute)"
 JOBS=${JOBS:-2} "$root/packaging/build-deb.sh" "$work/deb" --build=full >"$work/deb.log" 2>&1 ||
     { tail -n 40 "$work/deb.log"; fail "the package build failed (log above)"; }
 debs=("$work"/deb/vantora_*.deb)
