@@ -1,13 +1,19 @@
 # A thin front for CMake: `make play` and `make check` do the whole set-up.
 BUILD ?= build
 JOBS ?= 2
+# Which packages `deps` installs (scripts/deps.sh play|package|check, from debian/control):
+# each command below asks for its own set.
+DEPS ?= play
 
 .PHONY: all deps build play check check-long bench package clean
 
 all: build
 
+check check-long bench: DEPS = check
+package: DEPS = package
+
 deps:
-	@scripts/deps.sh
+	@scripts/deps.sh $(DEPS)
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -32,8 +38,11 @@ check-long: build
 bench: build
 	bench/run.sh $(BUILD)
 
-package: build
-	cd $(BUILD) && cpack -G DEB
+# The Debian package, built from a copy of the tree by dpkg-buildpackage without the test
+# tool chain (build profile nocheck): $(BUILD)/deb/vantora_<version>_<arch>.deb.
+package: deps
+	DEB_BUILD_OPTIONS="$(DEB_BUILD_OPTIONS) nocheck" JOBS=$(JOBS) \
+	  packaging/build-deb.sh $(BUILD)/deb --build-profiles=nocheck
 
 clean:
 	rm -rf $(BUILD)

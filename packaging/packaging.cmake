@@ -1,53 +1,88 @@
-# Installing beside the game: the desktop entry and the manual page; and the Debian package
-# that CPack makes of everything installed (`cpack -G DEB` in the build folder).
+# Installing beside the game: the menu entry, the AppStream metadata, the icon and the manual
+# pages. The Debian package (debian/) is made of what `cmake --install` puts in place.
 
-# The desktop entry names the installed program and the installed world (its working
-# directory, where the game finds its files), so it is written at install time, when the
-# prefix is known: `cmake --install --prefix` and CPack each install under their own.
-install(CODE "
-  set(VANTORA_BIN_DIR \"\${CMAKE_INSTALL_PREFIX}/bin\")
-  set(VANTORA_WORLD_DIR \"\${CMAKE_INSTALL_PREFIX}/share/vantora/world\")
-  configure_file(\"${CMAKE_CURRENT_LIST_DIR}/vantora.desktop\"
-                 \"${CMAKE_CURRENT_BINARY_DIR}/packaging/vantora.desktop\" @ONLY)
-  file(INSTALL \"${CMAKE_CURRENT_BINARY_DIR}/packaging/vantora.desktop\"
-       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/share/applications\")
-")
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/vantora.6 DESTINATION share/man/man6)
+# The identifier of the desktop entry, the metadata and the icon. The project owns no domain
+# name, so it is reverse-DNS under "invalid", the top-level domain reserved never to exist.
+set(VANTORA_APP_ID invalid.vantora.Vantora)
 
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME vantora)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The vantora developers")
-set(CPACK_PACKAGE_CONTACT "The vantora developers <vantora@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small 3-D flying game: rescue five people")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Fly a point-like camera over a landscape built from a text height map, past cubes,\n"
-    "pyramids and trees, and rescue the five people who stand on the grass. Keys switch\n"
-    "depth test, culling, fog, lighting, wire-frame, textures, normals and an overhead\n"
-    "camera. Comes with a world, the world checker vantora-check for map authors and,\n"
-    "where built, the world generator vantora-worldgen.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_STRIP_FILES ON)
-# The staging install runs with DESTDIR and the real prefix, so the desktop entry names
-# /usr and not the staging folder.
-set(CPACK_SET_DESTDIR ON)
-set(CPACK_INSTALL_PREFIX /usr)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-
-# freeglut, GLU and GL (with the C++ runtime) come from the libraries the programs link,
-# where dpkg-shlibdeps can tell them; Mesa's GLX provides a renderer where no other driver
-# does. Without dpkg-shlibdeps the same libraries are named by hand.
-find_program(VANTORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
-set(vantora_mesa "libgl1, libglx-mesa0 | libglx-vendor, libgl1-mesa-dri")
-if(VANTORA_DPKG_SHLIBDEPS)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${vantora_mesa}")
+# The icon: a program of ours draws it, as SVG and as PNG at the usual sizes of the hicolor
+# theme. Without libpng only the SVG is made.
+add_executable(vantora-icon ${CMAKE_CURRENT_LIST_DIR}/icon/icon.cpp)
+find_package(PNG)
+set(vantora_icon_dir ${CMAKE_CURRENT_BINARY_DIR}/packaging/icons)
+set(vantora_icons ${vantora_icon_dir}/scalable/apps/${VANTORA_APP_ID}.svg)
+add_custom_command(OUTPUT ${vantora_icon_dir}/scalable/apps/${VANTORA_APP_ID}.svg
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${vantora_icon_dir}/scalable/apps
+  COMMAND vantora-icon svg ${vantora_icon_dir}/scalable/apps/${VANTORA_APP_ID}.svg
+  DEPENDS vantora-icon
+  VERBATIM)
+if(PNG_FOUND)
+  target_compile_definitions(vantora-icon PRIVATE VANTORA_ICON_PNG)
+  target_link_libraries(vantora-icon PRIVATE PNG::PNG)
+  foreach(size 16 24 32 48 64 128 256)
+    set(folder ${vantora_icon_dir}/${size}x${size}/apps)
+    add_custom_command(OUTPUT ${folder}/${VANTORA_APP_ID}.png
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+      COMMAND vantora-icon png ${size} ${folder}/${VANTORA_APP_ID}.png
+      DEPENDS vantora-icon
+      VERBATIM)
+    list(APPEND vantora_icons ${folder}/${VANTORA_APP_ID}.png)
+  endforeach()
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libc6, libstdc++6, libgcc-s1, libglut3.12 | freeglut3, libglu1-mesa | libglu1, ${vantora_mesa}")
+  message(STATUS "libpng not found (libpng-dev): the icon is made as SVG only")
 endif()
+add_custom_target(vantora_icons ALL DEPENDS ${vantora_icons})
+install(DIRECTORY ${vantora_icon_dir}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 
-include(CPack)
+# The menu entry, the metadata and the manual pages, with the paths of the configured prefix,
+# in the build folder (packaging/installed/) for the checks and the tests...
+set(vantora_configure_args
+  VANTORA_TEMPLATES "${CMAKE_CURRENT_LIST_DIR}"
+  PROJECT_VERSION "${PROJECT_VERSION}"
+  VANTORA_APP_ID "${VANTORA_APP_ID}"
+  VANTORA_INSTALL_GAMEDIR "${VANTORA_INSTALL_GAMEDIR}"
+  VANTORA_INSTALL_WORLDDIR "${VANTORA_INSTALL_WORLDDIR}")
+set(VANTORA_PREFIX "${CMAKE_INSTALL_PREFIX}")
+set(VANTORA_OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/packaging/installed")
+set(VANTORA_TEMPLATES "${CMAKE_CURRENT_LIST_DIR}")
+include(${CMAKE_CURRENT_LIST_DIR}/configure-files.cmake)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${CMAKE_CURRENT_LIST_DIR}/vantora.6 ${CMAKE_CURRENT_LIST_DIR}/vantora-check.1
+  ${CMAKE_CURRENT_LIST_DIR}/vantora-worldgen.1 ${CMAKE_CURRENT_LIST_DIR}/vantora.desktop
+  ${CMAKE_CURRENT_LIST_DIR}/vantora.metainfo.xml)
+
+# ...and again at install time with the prefix of that install.
+set(vantora_install_code "")
+while(vantora_configure_args)
+  list(POP_FRONT vantora_configure_args name value)
+  string(APPEND vantora_install_code "set(${name} [==[${value}]==])\n")
+endwhile()
+set(vantora_install_time ${CMAKE_CURRENT_BINARY_DIR}/packaging/install-time)
+install(CODE "${vantora_install_code}
+  set(VANTORA_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+  set(VANTORA_OUTPUT [==[${vantora_install_time}]==])
+  include([==[${CMAKE_CURRENT_LIST_DIR}/configure-files.cmake]==])")
+install(FILES ${vantora_install_time}/vantora.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${vantora_install_time}/vantora-check.1 ${vantora_install_time}/vantora-worldgen.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${vantora_install_time}/${VANTORA_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${vantora_install_time}/${VANTORA_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Tests of what this file and the install layout promise; they need neither GoogleTest nor a
+# display.
+if(BUILD_TESTING)
+  set(vantora_packaging_tests ${PROJECT_SOURCE_DIR}/tests/packaging)
+  add_test(NAME packaging_version
+    COMMAND bash ${vantora_packaging_tests}/version_test.sh ${PROJECT_VERSION} ${PROJECT_SOURCE_DIR}
+            ${VANTORA_OUTPUT} $<TARGET_FILE:vantora-check> $<TARGET_FILE:vantora-worldgen>)
+  add_test(NAME packaging_worldgen_assets
+    COMMAND bash ${vantora_packaging_tests}/worldgen_assets_test.sh
+            $<TARGET_FILE:vantora-worldgen> ${CMAKE_INSTALL_FULL_BINDIR}
+            ${VANTORA_INSTALL_FULL_WORLDDIR} ${PROJECT_SOURCE_DIR})
+  add_test(NAME packaging_icon
+    COMMAND bash ${vantora_packaging_tests}/icon_test.sh $<TARGET_FILE:vantora-icon>)
+  set_tests_properties(packaging_version packaging_worldgen_assets packaging_icon
+                       PROPERTIES LABELS packaging TIMEOUT 60)
+endif()

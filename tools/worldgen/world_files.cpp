@@ -192,17 +192,17 @@ bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string
 
 std::string defaultAssetsDir()
 {
+    // The program's own folder: an installed program finds the installed world by the path from
+    // the install's program folder to its world folder, a program in the build tree finds the
+    // copy the build stages beside it. Nothing else, so no stray folder is taken silently.
     std::error_code ec;
-    const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const fs::path installed = program.parent_path() / ".." / "share" / "vantora" / "world";
-        if (fs::is_regular_file(installed / "cube.txt", ec)) return installed.lexically_normal();
-    }
-#ifdef VANTORA_WORLD_DIR
-    return VANTORA_WORLD_DIR;
-#else
-    return "world";
-#endif
+    const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    const fs::path installed = (folder / VANTORA_WORLD_FROM_BINDIR).lexically_normal();
+    if (fs::is_regular_file(installed / assetFiles[0], ec)) return installed.string();
+    const fs::path staged = folder / "world";
+    if (fs::is_regular_file(staged / assetFiles[0], ec)) return staged.string();
+    // Neither: the installed place, which the error message then names.
+    return installed.string();
 }
 
 } // namespace worldgen

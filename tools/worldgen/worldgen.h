@@ -100,8 +100,10 @@ bool mayWriteWorld(const std::string& dir, bool overwrite, std::string& error);
 bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string& assetsDir,
                 std::string& error, bool overwrite = false);
 
-// Where the bundled models and textures are looked for without --assets: beside the
-// installed program (<bin>/../share/vantora/world), else the source tree this was built from.
+// Where the bundled models and textures are looked for without --assets: the installed world,
+// found from the program's folder by the path between the install's program and world folders
+// (../share/vantora/world by default), else a world/ folder beside the program, which the build
+// stages there; the installed place when neither holds them.
 std::string defaultAssetsDir();
 
 // The command line, parsed.
