@@ -241,9 +241,12 @@ TEST(CheckerTerrain, CrLfEndsALineButALoneCrIsACellOfWater)
 TEST(CheckerTerrain, MapsTheGameRefusesAreRefused)
 {
     TestWorld world;
-    // 4096 columns: 1024 rows are exactly the limit, 1025 rows one row too many.
+    // 4096 columns: 1024 rows are exactly the limit, 1025 rows one row too many. (Building
+    // the four million cells at the limit takes a minute under the address sanitizer.)
+#if !defined(__SANITIZE_ADDRESS__)
     world.write("terrain.txt", std::string(4096, '1') + std::string(1023, '\n'));
     EXPECT_NE(nullptr, world.check().world.grid);
+#endif
 
     world.write("terrain.txt", std::string(4096, '1') + std::string(1024, '\n'));
     WorldReport report = world.check();

@@ -120,12 +120,12 @@ TEST(CommandLine, HelpPrintsTheUsageOnStandardOutput)
 
 TEST(CommandLine, VersionIsTheProjectVersion)
 {
+    // project(vantora ... VERSION x.y.z ...), over one line or several.
     const std::string cmake = readFile(sourcePath("CMakeLists.txt"));
-    const std::string key = "project(vantora VERSION ";
-    const size_t at = cmake.find(key);
+    const size_t at = cmake.find("VERSION", cmake.find("project(vantora"));
     ASSERT_NE(std::string::npos, at);
-    const size_t begin = at + key.size();
-    const std::string version = cmake.substr(begin, cmake.find_first_of(" )", begin) - begin);
+    const size_t begin = cmake.find_first_not_of(" \n", at + 7);
+    const std::string version = cmake.substr(begin, cmake.find_first_of(" \n)", begin) - begin);
     ASSERT_FALSE(version.empty());
 
     ScratchFolder folder;

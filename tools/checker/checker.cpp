@@ -426,14 +426,12 @@ class ModelCheck final : public ModelObserver {
             if (!layoutTold && lineOf(at) == previousEnd && (layoutTold = true))
                 run.add(file, at, S::Warning, "layout",
                         format("%s starts on the line of %s: the reader takes the numbers in "
-                               "order, not by lines, so a "
-                               "line with a number too many or too few shifts everything after it, "
-                               "and later findings "
-                               "in this file may follow from it",
+                               "order, not by lines, so a line with a number too many or too few "
+                               "shifts everything after it, and later findings in this file may "
+                               "follow from it",
                                role.c_str(), previousRole.c_str()));
             previousRole = role;
             previousEnd = lineOf(r.after - 1);
-            const std::vector<Vertex>& p = mesh->faces[r.face].vertices;
             if (r.what == ModelNumber::Blue) {
                 const double v[3] = {reads[first].value, reads[first + 1].value, r.value};
                 if (std::any_of(v, v + 3, [](double c) { return !(c >= 0 && c <= 1); }) &&
@@ -447,6 +445,8 @@ class ModelCheck final : public ModelObserver {
                 continue;
             }
             if (count) corners = static_cast<int>(r.value), cornersAt = at;
+            // The face exists from its corner count on, and has this corner once it is read.
+            const std::vector<Vertex>& p = mesh->faces[r.face].vertices;
             const float* q = count ? nullptr : p[r.corner].position;
             float normal[3];
             if (q && !cornerTold &&
@@ -459,8 +459,8 @@ class ModelCheck final : public ModelObserver {
                 !faceNormal(p[0].position, p[1].position, p[2].position, normal))
                 run.add(file, at, S::Warning, "degenerate faces",
                         format("the first three corners of %s lie on one line or coincide: the "
-                               "face gets the normal (0, 0, 1), so "
-                               "lighting shades it as if it faced straight up",
+                               "face gets the normal (0, 0, 1), so lighting shades it as if it "
+                               "faced straight up",
                                face.c_str()));
             // Once the face is whole: a polygon the game draws?
             const int drawn = mesh->faces[r.face].vertexCount;
