@@ -1,6 +1,6 @@
 # Fails when the game library calls a GL, GLU or GLUT function that the frame check
 # neither logs nor knows to be set-up only. Run with -DNM, -DLIBRARY, -DLOGGED, -DUNLOGGED.
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.22)
 execute_process(COMMAND ${NM} -u ${LIBRARY} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${NM} -u ${LIBRARY} failed")
