@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <new>
-#include <sys/mman.h>
 #include <type_traits>
 
 const float slotOffset[9][2] = {
@@ -40,18 +39,13 @@ int band(float z)
 const int cellWriteOrder[9] = {SlotCentre, SlotE,  SlotW,  SlotS, SlotN,
                                SlotSE,     SlotNE, SlotSW, SlotNW};
 
-// Room for `count` cells, or null. Worlds of many huge pages ask the kernel for huge pages:
-// a million cells fill 600 MiB, and faulting that in 4 KiB pages costs more than building
-// the cells. Small worlds take ordinary memory.
+// Room for `count` cells, or null. Ordinary memory at every size: asking for huge pages made
+// the kernel compact memory while the cells were first written, and on a machine whose memory
+// had been in use a million cells then took seconds longer to start, and unevenly so.
 TerrainCell* allocateCells(long long count)
 {
-    const size_t hugePage = 2u << 20;
     const size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(TerrainCell);
-    if (bytes < 8 * hugePage) return static_cast<TerrainCell*>(std::malloc(bytes));
-    const size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
-    void* memory = std::aligned_alloc(hugePage, rounded);
-    if (memory) madvise(memory, rounded, MADV_HUGEPAGE);
-    return static_cast<TerrainCell*>(memory);
+    return static_cast<TerrainCell*>(std::malloc(bytes));
 }
 
 } // namespace
