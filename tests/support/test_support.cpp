@@ -118,6 +118,34 @@ std::unique_ptr<TerrainGrid> makeGrid(std::initializer_list<std::string> rows, b
     return makeGrid(std::vector<std::string>(rows), stitch);
 }
 
+ProgramRun runProgram(int (*run)(int, char**, std::FILE*, std::FILE*), const char* name,
+                      std::vector<std::string> args)
+{
+    args.insert(args.begin(), name);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    if (!out || !err) throw std::runtime_error("tmpfile failed");
+    ProgramRun result;
+    result.status = run(static_cast<int>(args.size()), argv.data(), out, err);
+    result.out = readStream(out);
+    result.err = readStream(err);
+    return result;
+}
+
+std::string readStream(std::FILE* file)
+{
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, count);
+    std::fclose(file);
+    return text;
+}
+
 std::time_t fixedClock(std::time_t* out)
 {
     const std::time_t now = 1767225600;

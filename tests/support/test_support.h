@@ -89,6 +89,20 @@ BandTextures testTextures();
 std::unique_ptr<TerrainGrid> makeGrid(std::initializer_list<std::string> rows, bool stitch = true);
 std::unique_ptr<TerrainGrid> makeGrid(const std::vector<std::string>& rows, bool stitch = true);
 
+// What a program's run function printed on its two streams and returned.
+struct ProgramRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs a program's whole run function (argc, argv, out, err) for the arguments after its
+// name, catching what it prints.
+ProgramRun runProgram(int (*run)(int, char**, std::FILE*, std::FILE*), const char* name,
+                      std::vector<std::string> args);
+
+// Everything written to a stream opened for reading and writing (tmpfile), which it closes.
+std::string readStream(std::FILE* file);
+
 // A clock stopped at one second, for placing the people: 1767225600 (2026-01-01 00:00 UTC).
 std::time_t fixedClock(std::time_t* out);
 

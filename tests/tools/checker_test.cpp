@@ -55,11 +55,7 @@ std::string printed(const WorldReport& report, bool all = false)
 {
     std::FILE* out = std::tmpfile();
     checker::printReport(out, ".", report, all);
-    std::rewind(out);
-    std::string text;
-    for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-    std::fclose(out);
-    return text;
+    return readStream(out);
 }
 
 // The mesh the game made of the model file with the given index (0 cube ... 3 person), or
@@ -341,10 +337,6 @@ TEST(CheckerReport, LinesNameTheFolderSoEditorsCanJumpToThem)
     for (const std::string folder : {"w", "w/"}) {
         std::FILE* out = std::tmpfile();
         checker::printReport(out, folder, report, false);
-        std::rewind(out);
-        char text[1024] = {};
-        const size_t length = std::fread(text, 1, sizeof text - 1, out);
-        std::fclose(out);
         EXPECT_EQ("w/terrain.txt:2:4: warning: the line has 3 characters, the first line 5: the "
                   "last 2 cells of row 2 are water, level 0\n"
                   "w/terrain.txt: note: 13 free cells at height 5 (terrain digit 1 without a "
@@ -353,7 +345,7 @@ TEST(CheckerReport, LinesNameTheFolderSoEditorsCanJumpToThem)
                       folder +
                       ": 3 rows x 5 columns, start (5, 5, 10), 13 places for "
                       "people; 0 errors, 1 warning, 1 note\n",
-                  std::string(text, length));
+                  readStream(out));
     }
     EXPECT_EQ(1, checker::exitStatus(report));
 }

@@ -16,40 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(std::FILE* file)
-{
-    std::string text;
-    std::rewind(file);
-    char buffer[4096];
-    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, count);
-    std::fclose(file);
-    return text;
-}
-
-// What a program printed and returned for the arguments after its name.
-struct ProgramRun {
-    int status = -1;
-    std::string out, err;
-};
-
-using RunFunction = int (*)(int, char**, std::FILE*, std::FILE*);
-
-ProgramRun runProgram(RunFunction function, const char* name, std::vector<std::string> args)
-{
-    args.insert(args.begin(), name);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ProgramRun run;
-    run.status = function(static_cast<int>(args.size()), argv.data(), out, err);
-    run.out = readAll(out);
-    run.err = readAll(err);
-    return run;
-}
-
 ProgramRun check(const std::vector<std::string>& args)
 {
     return runProgram(checker::runChecker, "vantora-check", args);

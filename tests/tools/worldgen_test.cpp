@@ -24,35 +24,9 @@ using namespace worldgen;
 
 namespace {
 
-std::string readAll(std::FILE* file)
+ProgramRun generate(const std::vector<std::string>& args)
 {
-    std::string text;
-    std::rewind(file);
-    char buffer[4096];
-    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, count);
-    std::fclose(file);
-    return text;
-}
-
-// What the program printed and returned for the arguments after its name.
-struct WorldgenRun {
-    int status = -1;
-    std::string out, err;
-};
-
-WorldgenRun generate(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "vantora-worldgen");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    WorldgenRun run;
-    run.status = runWorldgen(static_cast<int>(argv.size()), argv.data(), out, err);
-    run.out = readAll(out);
-    run.err = readAll(err);
-    return run;
+    return runProgram(runWorldgen, "vantora-worldgen", args);
 }
 
 int run(const std::vector<std::string>& args)
@@ -381,7 +355,7 @@ TEST(WorldgenKeeps, RefusesAFolderHoldingAnyOneOfTheWorldsFiles)
         folder.write("mine/" + std::string(name), "made by hand");
         folder.write("mine/notes.txt", "mine too");
         const auto before = snapshot(mine);
-        const WorldgenRun refused = generate({"20", "20", "1", mine});
+        const ProgramRun refused = generate({"20", "20", "1", mine});
         EXPECT_EQ(1, refused.status);
         EXPECT_EQ("", refused.out);
         EXPECT_EQ(refusal(mine, name), refused.err);
@@ -416,7 +390,7 @@ TEST(WorldgenKeeps, LeavesAHandMadeWorldAsItIs)
         {"20", "20", "1", w, "--assets", w},
     };
     for (const auto& command : commands) {
-        const WorldgenRun refused = generate(command);
+        const ProgramRun refused = generate(command);
         EXPECT_EQ(1, refused.status) << command.size();
         EXPECT_EQ(refusal(w, "terrain.txt, objects.txt, cube.txt, pyramid.txt, tree.txt, "
                              "person.txt, water256_2.raw, dirt.raw, grass.raw, snow.raw"),
@@ -446,7 +420,7 @@ TEST(WorldgenKeeps, MissingModelsOrTexturesWriteNothing)
     for (const char* name : assetFiles)
         if (std::string(name) != "snow.raw")
             folder.write("assets/" + std::string(name), readFile(sourcePath("world/") + name));
-    const WorldgenRun failed =
+    const ProgramRun failed =
         generate({"8", "8", "1", folder / "fresh/w", "--assets", folder / "assets"});
     EXPECT_EQ(1, failed.status);
     EXPECT_EQ("vantora-worldgen: missing model or texture " + (folder / "assets/snow.raw") +
@@ -463,7 +437,7 @@ TEST(WorldgenKeeps, ForceOverwritesTheWorldAndNothingElse)
     folder.write("w/terrain.txt", "11111");
     folder.write("w/cube.txt", "made by hand");
     folder.write("w/notes.txt", "mine");
-    const WorldgenRun forced = generate({"24", "26", "2", w, "--force"});
+    const ProgramRun forced = generate({"24", "26", "2", w, "--force"});
     EXPECT_EQ(0, forced.status) << forced.err;
     ASSERT_EQ(0, run({"24", "26", "2", folder / "fresh"}));
     for (const char* name : worldFiles)
@@ -473,7 +447,7 @@ TEST(WorldgenKeeps, ForceOverwritesTheWorldAndNothingElse)
     EXPECT_EQ("mine", readFile(folder / "w/notes.txt"));
     // Its own models and textures stay where they are.
     folder.write("w/terrain.txt", "11111");
-    const WorldgenRun again = generate({"24", "26", "2", w, "--force", "--assets", w});
+    const ProgramRun again = generate({"24", "26", "2", w, "--force", "--assets", w});
     EXPECT_EQ(0, again.status) << again.err;
     EXPECT_EQ(readFile(folder / "fresh/terrain.txt"), readFile(folder / "w/terrain.txt"));
     EXPECT_EQ(readFile(folder / "fresh/cube.txt"), readFile(folder / "w/cube.txt"));
@@ -487,7 +461,7 @@ TEST(WorldgenSummary, NamesTheStartByLineAndColumnOfObjectsTxt)
         const std::string rows = std::to_string(shape[0]), cols = std::to_string(shape[1]);
         // The summary names the folder as given, "./" and all.
         const std::string folder = scratch / ("./" + rows + "x" + cols);
-        const WorldgenRun made = generate({rows, cols, std::to_string(shape[2]), folder});
+        const ProgramRun made = generate({rows, cols, std::to_string(shape[2]), folder});
         ASSERT_EQ(0, made.status) << made.err;
         size_t line = 0, column = 0;
         const size_t at = made.out.find("start at objects.txt:");
@@ -521,7 +495,7 @@ TEST(WorldgenSummary, NamesTheStartByLineAndColumnOfObjectsTxt)
     }
     scratch.write("small/terrain.txt", terrain);
     scratch.write("small/objects.txt", objects);
-    const WorldgenRun embedded =
+    const ProgramRun embedded =
         generate({"30", "30", "4", scratch / "big", "--embed", scratch / "small"});
     ASSERT_EQ(0, embedded.status) << embedded.err;
     EXPECT_NE(std::string::npos, embedded.out.find(", start at objects.txt:18:19;"))
