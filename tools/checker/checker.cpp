@@ -77,9 +77,14 @@ struct FileText {
         std::FILE* in = bytes.empty() ? nullptr : fmemopen(bytes.data(), bytes.size(), "r");
         ByteReader reader(in);
         for (int c; (c = reader.get()) != EOF;) {
-            if ((endsWithLineEnd = c == '\n'))
-                starts.push_back(reader.offset() + (bytes[reader.offset()] == '\r' ? 2 : 1));
-            endsWithLineEnd ? lengths.push_back(0) : void(++lengths.back());
+            endsWithLineEnd = c == '\n';
+            if (!endsWithLineEnd) {
+                ++lengths.back();
+                continue;
+            }
+            // The next line starts after the LF, or after the CR LF pair read as one.
+            starts.push_back(reader.offset() + (bytes[reader.offset()] == '\r' ? 2 : 1));
+            lengths.push_back(0);
         }
         if (in) std::fclose(in);
     }
@@ -87,7 +92,7 @@ struct FileText {
     {
         return std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin();
     }
-    // The lengths of the lines of text: not the empty one after a final line end.
+    // How many lines hold text: not the empty one after a final line end.
     long long count() const { return static_cast<long long>(starts.size()) - endsWithLineEnd; }
 };
 
