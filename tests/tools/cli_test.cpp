@@ -48,9 +48,10 @@ std::string copyBundledWorld(const ScratchFolder& folder)
 }
 
 // The options of each program, with the order of words its usage lists them in.
-const char* const checkerOptions[] = {"-a, --all", "-h, --help", "--version"};
-const char* const worldgenOptions[] = {"--assets DIR", "--embed DIR", "--people-away U",
-                                       "--force",      "-h, --help",  "--version"};
+const char* const checkerOptions[] = {"-a, --all", "--picture FILE.png", "-h, --help", "--version"};
+const char* const worldgenOptions[] = {"--assets DIR", "--embed DIR",        "--people-away U",
+                                       "--force",      "--picture FILE.png", "-h, --help",
+                                       "--version"};
 
 } // namespace
 
@@ -71,12 +72,15 @@ TEST(CommandLine, HelpPrintsTheUsageOnStandardOutput)
         EXPECT_EQ(0u, generateHelp.out.find("Usage: vantora-worldgen ROWS COLS SEED OUTDIR "));
         EXPECT_FALSE(fs::exists(out));
     }
+    // Each option at the start of a line, its words after it on that line or the next.
     const std::string checkUsage = check({"--help"}).out, generateUsage = worldgen::usageText();
-    for (const char* option : checkerOptions)
-        EXPECT_NE(std::string::npos, checkUsage.find("  " + std::string(option) + " ")) << option;
-    for (const char* option : worldgenOptions)
-        EXPECT_NE(std::string::npos, generateUsage.find("  " + std::string(option) + " "))
-            << option;
+    auto listed = [](const std::string& usage, const std::string& option) {
+        const size_t at = usage.find("  " + option);
+        return at != std::string::npos &&
+               std::string(" \n").find(usage[at + 2 + option.size()]) != std::string::npos;
+    };
+    for (const char* option : checkerOptions) EXPECT_TRUE(listed(checkUsage, option)) << option;
+    for (const char* option : worldgenOptions) EXPECT_TRUE(listed(generateUsage, option)) << option;
     // The options both have, in the same words.
     for (const char* option : {"-h, --help", "--version"}) {
         EXPECT_EQ(wordsOfLineWith(checkUsage, option), wordsOfLineWith(generateUsage, option));
@@ -286,4 +290,45 @@ TEST(CheckerCommandLine, AFolderThatIsNoneLeavesTheOthersChecked)
     EXPECT_EQ(2, dashed.status);
     EXPECT_EQ("", dashed.out);
     EXPECT_EQ("vantora-check: -a: not a folder\n", dashed.err);
+}
+
+TEST(PictureCommandLine, OneFolderThatLoadsGetsItsPictureAndNothingElseDoes)
+{
+    ScratchFolder folder;
+    const std::string world = copyBundledWorld(folder);
+    const std::string png = folder / "w.png";
+    const ProgramRun drawn = check({"--picture", png, world});
+    EXPECT_EQ(0, drawn.status);
+    EXPECT_EQ(check({world}).out, drawn.out) << "the report is the same with a picture";
+    EXPECT_EQ("\x89PNG", readFile(png).substr(0, 4));
+
+    // Not exactly one folder: a bad command line, and no picture.
+    const std::string none = folder / "none.png";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--picture", none, world, world}, {"--picture", none}}) {
+        const ProgramRun bad = check(args);
+        EXPECT_EQ(2, bad.status);
+        EXPECT_EQ("vantora-check: --picture draws exactly one FOLDER, not " +
+                      std::to_string(args.size() - 2) +
+                      "\nTry 'vantora-check --help' for more information.\n",
+                  bad.err);
+    }
+    // A world that does not load: its findings as ever, status 1, and no picture.
+    fs::remove(folder / "w/terrain.txt");
+    const ProgramRun unloaded = check({"--picture", none, world});
+    EXPECT_EQ(1, unloaded.status);
+    EXPECT_NE(std::string::npos, unloaded.out.find("the game cannot load this world"));
+    EXPECT_EQ("", unloaded.err);
+    EXPECT_FALSE(fs::exists(none));
+
+    // The generator draws the world it wrote, the same picture the checker draws of it.
+    const std::string made = folder / "made", madePng = folder / "made.png";
+    EXPECT_EQ(0, generate({"12", "16", "3", made, "--picture", madePng}).status);
+    EXPECT_EQ(0, check({"--picture", png, made}).status);
+    EXPECT_EQ(readFile(png), readFile(madePng));
+    const ProgramRun unwritable =
+        generate({"12", "16", "3", folder / "other", "--picture", folder / "no-such-folder/p.png"});
+    EXPECT_EQ(1, unwritable.status);
+    EXPECT_NE(std::string::npos, unwritable.err.find("no-such-folder/p.png: cannot write"))
+        << unwritable.err;
 }
