@@ -12,13 +12,15 @@ inline bool faceNormal(const float* p0, const float* p1, const float* p2, float*
     const float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
     float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
     // The squares summed, the root taken and every division made in float.
-    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (std::isnormal(length)) {
+    const float squares = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+    if (std::isnormal(squares)) {
+        const float length = std::sqrt(squares);
         for (int i = 0; i < 3; ++i) normal[i] = n[i] / length;
         return true;
     }
-    // A cross product near the float limits, whose float length overflows to infinity, is
-    // subnormal or is zero, still has a finite, non-zero length in double.
+    // A cross product near the float limits, whose squares overflow to infinity or sum to a
+    // subnormal number or zero (losing the precision of the length), still has a finite,
+    // non-zero length in double.
     const double wide =
         std::sqrt(static_cast<double>(n[0]) * n[0] + static_cast<double>(n[1]) * n[1] +
                   static_cast<double>(n[2]) * n[2]);
