@@ -256,7 +256,10 @@ TEST(CheckerTerrain, MapsTheGameRefusesAreRefused)
     world.write("terrain.txt", std::string(4194304, '\n'));
     report = world.check();
     EXPECT_EQ(nullptr, report.world.grid);
-    EXPECT_EQ(1, report.count(Severity::Error));
+    EXPECT_EQ(std::vector<std::string>{"terrain.txt: error: the map is 4194305 rows by 0 "
+                                       "columns, 0 cells: the game refuses more than 4194304 "
+                                       "rows, even of no cells, and exits with status 1"},
+              findingLines(report, Severity::Error));
     EXPECT_NE(std::string::npos, printed(report).find("the game cannot load this world"));
 }
 

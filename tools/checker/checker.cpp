@@ -665,9 +665,12 @@ WorldReport checkWorld(const std::string& folder)
                     : format("the map is %d rows by %d columns, %lld cells: the game %s and exits "
                              "with status 1",
                              load.rows, load.cols, static_cast<long long>(load.rows) * load.cols,
-                             load.result == LoadResult::TooLarge
+                             load.result != LoadResult::TooLarge ? "cannot find the memory for them"
+                             : static_cast<long long>(load.rows) * load.cols > maxTerrainCells
                                  ? format("refuses more than %lld cells", maxTerrainCells).c_str()
-                                 : "cannot find the memory for them"));
+                                 : format("refuses more than %lld rows, even of no cells",
+                                          maxTerrainCells)
+                                       .c_str()));
         // The game reads no model without a grid; their authors still hear of their faults.
         for (int i = 0; i < 4; ++i) {
             StreamCloser in(run.files.open(static_cast<WorldFile>(2 + i)));
