@@ -668,7 +668,7 @@ WorldReport checkWorld(const std::string& folder)
                              load.result != LoadResult::TooLarge ? "cannot find the memory for them"
                              : static_cast<long long>(load.rows) * load.cols > maxTerrainCells
                                  ? format("refuses more than %lld cells", maxTerrainCells).c_str()
-                                 : format("refuses more than %lld rows, even of no cells",
+                                 : format("refuses more than %lld rows, even of no cells,",
                                           maxTerrainCells)
                                        .c_str()));
         // The game reads no model without a grid; their authors still hear of their faults.
