@@ -554,8 +554,7 @@ void checkTextures(CheckRun& run)
     const char* const bands[4] = {"the water band (digit 0 and every non-digit)",
                                   "the dirt band (digits 6 to 8)", "the grass band (digits 1 to 5)",
                                   "the snow band (digit 9)"};
-    static TextureStaging staging;
-    std::fill(std::begin(staging), std::end(staging), 0);
+    TextureStaging staging = {}; // zeroed once, as the game's load does
     std::vector<int> source{-1}; // from front to back, the file each span of the buffer came from
     std::vector<long> ends{textureBytes};
     for (int i = 0; i < 4; ++i) {
