@@ -1,29 +1,48 @@
 # A thin front for CMake: `make play` and `make check` do the whole set-up.
 BUILD ?= build
+# The Windows programs, cross-built with MinGW-w64 (make windows).
+WINDOWS_BUILD ?= build-windows
 JOBS ?= 2
 # Which packages `deps` installs (scripts/deps.sh play|package|check, from debian/control):
 # each command below asks for its own set.
 DEPS ?= play
 
-.PHONY: all deps build play check check-long bench package clean
+.PHONY: all deps build play check check-long bench package windows clean
 
 all: build
 
 check check-long bench: DEPS = check
 package: DEPS = package
+windows: DEPS = windows
 
 deps:
 	@scripts/deps.sh $(DEPS)
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTORA_WINDOWS_BUILD=$(abspath $(WINDOWS_BUILD))
 	cmake --build $(BUILD) -j $(JOBS)
 
 play: build
 	scripts/play.sh $(BUILD)
 
-check: build
-	scripts/check.sh $(BUILD)
+# The zip for Windows players: $(WINDOWS_BUILD)/vantora-<version>-windows-x86_64.zip. The icon
+# is drawn by this machine's build; freeglut and libpng are built from Debian's sources.
+windows: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target vantora_ico
+	JOBS=$(JOBS) scripts/windows-deps.sh $(WINDOWS_BUILD)
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/packaging/windows/mingw-w64-x86_64.cmake \
+	  -DVANTORA_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD))/deps/prefix \
+	  -DVANTORA_WINDOWS_ICON=$(abspath $(BUILD))/packaging/windows/vantora.ico \
+	  -DBUILD_TESTING=OFF -DVANTORA_BENCH=OFF
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	scripts/windows-zip.sh $(WINDOWS_BUILD)
+
+# The Windows programs are tested under Wine with the rest (tests/windows).
+check: build windows
+	VANTORA_REQUIRE_WINDOWS=1 scripts/check.sh $(BUILD)
 	scripts/check-package.sh $(BUILD)
 	scripts/check-sanitize.sh
 	scripts/check-fuzz.sh short
@@ -45,4 +64,4 @@ package: deps
 	  packaging/build-deb.sh $(BUILD)/deb --build-profiles=nocheck
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD)

@@ -4,6 +4,7 @@
 
 #include "app/game_state.h"
 #include "app/player_control.h"
+#include "platform/restart.h"
 #include "player/movement.h"
 #include "terrain/grid.h"
 
@@ -153,9 +154,7 @@ void lowerCamera()
 
 void restart()
 {
-    // The shell finds "vantora" through PATH; its result is not checked.
-    int ignored = std::system("vantora &");
-    (void)ignored;
+    platform::startAgain();
     std::exit(0);
 }
 

@@ -4,6 +4,7 @@
 #include "app/display.h"
 #include "app/game_state.h"
 #include "app/keyboard.h"
+#include "platform/console.h"
 #include "terrain/grid.h"
 #include "terrain/world.h"
 #include "terrain/world_source.h"
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
 
 namespace {
 
@@ -28,10 +28,8 @@ class LoadOutput {
     LoadOutput()
     {
         std::fflush(stdout);
-        const int fd = dup(fileno(stdout));
-        stream = fd >= 0 ? fdopen(fd, "w") : nullptr;
+        stream = platform::duplicateStandardOutput();
         if (!stream) {
-            if (fd >= 0) close(fd);
             stream = stdout;
             return;
         }
@@ -78,6 +76,7 @@ void initScene()
     output.finish();
     if (!g.grid) {
         printf("ERROR LOADING MAP! EXITING PROGRAM!\n");
+        platform::holdConsoleBeforeExit();
         // A failed load is a failure, not a normal end.
         std::exit(1);
     }
@@ -119,6 +118,7 @@ void timer(int value)
 
 int runGame(int argc, char** argv)
 {
+    platform::prepareStandardOutput();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(500, 500);

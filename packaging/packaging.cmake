@@ -28,6 +28,14 @@ if(PNG_FOUND)
       VERBATIM)
     list(APPEND vantora_icons ${folder}/${VANTORA_APP_ID}.png)
   endforeach()
+  # The Windows programs' icon, for the cross build (make windows), outside the installed icons.
+  set(vantora_ico ${CMAKE_CURRENT_BINARY_DIR}/packaging/windows/vantora.ico)
+  add_custom_command(OUTPUT ${vantora_ico}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging/windows
+    COMMAND vantora-icon ico ${vantora_ico}
+    DEPENDS vantora-icon
+    VERBATIM)
+  add_custom_target(vantora_ico DEPENDS ${vantora_ico})
 else()
   message(STATUS "libpng not found (libpng-dev): the icon is made as SVG only")
 endif()

@@ -3,6 +3,9 @@
 # list is debian/control's Build-Depends (see the comment at the top of that file):
 #   scripts/deps.sh play      building and playing, a virtual display included
 #   scripts/deps.sh package   building the Debian package: every entry without <!nocheck>
+#                             and outside the build profile pkg.vantora.windows
+#   scripts/deps.sh windows   cross-building for Windows: the "make play" entries without
+#                             <!nocheck>, and those of pkg.vantora.windows
 #   scripts/deps.sh check     everything: the tests and the package checks too
 # build-essential (compiler, make, dpkg-dev) comes with every set, as Debian implies it for
 # every package build. As root it runs apt-get; otherwise it prints the exact command and fails.
@@ -15,8 +18,8 @@ if [[ ${1:-} == --list ]]; then
     shift
 fi
 set_name=${1:-play}
-[[ $set_name == play || $set_name == package || $set_name == check ]] || {
-    echo "usage: $0 [--list] play|package|check" >&2
+[[ $set_name =~ ^(play|package|windows|check)$ ]] || {
+    echo "usage: $0 [--list] play|package|windows|check" >&2
     exit 2
 }
 control=$(cd "$(dirname "$0")/.." && pwd)/debian/control
@@ -47,7 +50,11 @@ wanted=(build-essential)
 while IFS=$'\t' read -r group entry; do
     case $set_name in
     play) [[ $group == play ]] || continue ;;
-    package) [[ $entry != *'<!nocheck>'* ]] || continue ;;
+    package) [[ $entry != *'<!nocheck>'* && $entry != *'<pkg.vantora.windows>'* ]] || continue ;;
+    windows)
+        [[ $entry == *'<pkg.vantora.windows>'* ||
+            ($group == play && $entry != *'<!nocheck>'*) ]] || continue
+        ;;
     esac
     name=${entry%%|*}
     name=${name%%[ (<[]*}

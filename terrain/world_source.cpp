@@ -2,6 +2,8 @@
 // bytes in memory.
 #include "terrain/world_source.h"
 
+#include "platform/files.h"
+
 namespace {
 
 const char* const fileNames[worldFileCount] = {
@@ -14,12 +16,10 @@ int indexOf(WorldFile file)
     return static_cast<int>(file);
 }
 
-// The maps are read byte by byte with CR LF folded by hand, the textures as raw bytes; only
-// the models go through formatted input in text mode.
-const char* openMode(WorldFile file)
-{
-    return file >= WorldFile::Cube && file <= WorldFile::Person ? "r" : "rb";
-}
+// Every file is opened in binary mode, so that the same bytes make the same world on every
+// system: the maps fold CR LF by hand and formatted input takes CR for white space, while a
+// text mode would drop CRs on Windows and end the file at a Ctrl-Z byte (0x1A).
+const char* const openMode = "rb";
 
 } // namespace
 
@@ -30,12 +30,12 @@ const char* worldFileName(WorldFile file)
 
 std::FILE* WorkingFolder::open(WorldFile file)
 {
-    return std::fopen(worldFileName(file), openMode(file));
+    return platform::openFile(worldFileName(file), openMode);
 }
 
 std::FILE* FolderWorld::open(WorldFile file)
 {
-    return std::fopen((folder + "/" + worldFileName(file)).c_str(), openMode(file));
+    return platform::openFile(folder + "/" + worldFileName(file), openMode);
 }
 
 void MemoryWorld::set(WorldFile file, std::string content)
@@ -54,8 +54,5 @@ std::FILE* MemoryWorld::open(WorldFile file)
 {
     const int i = indexOf(file);
     if (!present[i]) return nullptr;
-    std::string& content = bytes[i];
-    // A stream over no bytes at all still needs a buffer to point at.
-    if (content.empty()) return fmemopen(const_cast<char*>(""), 0, "r");
-    return fmemopen(content.data(), content.size(), "r");
+    return platform::openBytes(bytes[i].data(), bytes[i].size());
 }

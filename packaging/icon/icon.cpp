@@ -244,10 +244,9 @@ class Canvas {
              colour, opacity);
     }
 
-    bool writePng(const char* fileName) const
+    // Writes the canvas as PNG onto `out`, which stays open.
+    bool writePng(std::FILE* out) const
     {
-        std::FILE* out = std::fopen(fileName, "wb");
-        if (!out) return false;
         png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
         png_infop info = png ? png_create_info_struct(png) : nullptr;
         const size_t width = static_cast<size_t>(side);
@@ -274,7 +273,7 @@ class Canvas {
             written = true;
         }
         png_destroy_write_struct(&png, &info);
-        return std::fclose(out) == 0 && written;
+        return written;
     }
 
   private:
@@ -291,7 +290,7 @@ class Canvas {
     std::vector<double> pixels;
 };
 
-bool writePng(int side, const char* fileName)
+bool writePng(int side, std::FILE* out)
 {
     std::vector<Triangle> triangles = landscape();
     // Lines less than a pixel wide are drawn a pixel wide but fainter, so that they do not
@@ -305,14 +304,72 @@ bool writePng(int side, const char* fileName)
         for (int i = 0; i < 3; ++i)
             canvas.line(t.corners[i], t.corners[(i + 1) % 3], lineWidth, edge, lineOpacity);
     }
-    return canvas.writePng(fileName);
+    return canvas.writePng(out);
+}
+
+bool writePng(int side, const char* fileName)
+{
+    std::FILE* out = std::fopen(fileName, "wb");
+    if (!out) return false;
+    const bool written = writePng(side, out);
+    return std::fclose(out) == 0 && written;
+}
+
+// Appends `value` to `bytes` little-endian in `size` bytes.
+void putLittle(std::vector<unsigned char>& bytes, unsigned value, int size)
+{
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// A Windows icon file holding the icon as PNG at the sizes Explorer and the taskbar use
+// (Windows Vista and later read PNG images in icons).
+bool writeIco(const char* fileName)
+{
+    const int sides[] = {16, 24, 32, 48, 64, 256};
+    const int count = static_cast<int>(sizeof sides / sizeof sides[0]);
+    std::vector<std::vector<unsigned char>> images;
+    for (int side : sides) {
+        std::FILE* scratch = std::tmpfile();
+        if (!scratch) return false;
+        bool ok = writePng(side, scratch);
+        const long size = std::ftell(scratch);
+        std::vector<unsigned char> image(size > 0 ? static_cast<size_t>(size) : 0);
+        ok = ok && size > 0 && std::fseek(scratch, 0, SEEK_SET) == 0 &&
+             std::fread(image.data(), 1, image.size(), scratch) == image.size();
+        std::fclose(scratch);
+        if (!ok) return false;
+        images.push_back(std::move(image));
+    }
+    std::vector<unsigned char> ico;
+    putLittle(ico, 0, 2);     // reserved
+    putLittle(ico, 1, 2);     // an icon, not a cursor
+    putLittle(ico, count, 2); // images
+    unsigned offset = 6 + 16 * count;
+    for (int i = 0; i < count; ++i) {
+        putLittle(ico, sides[i] == 256 ? 0 : sides[i], 1); // width; 0 stands for 256
+        putLittle(ico, sides[i] == 256 ? 0 : sides[i], 1); // height
+        putLittle(ico, 0, 1);                              // no palette
+        putLittle(ico, 0, 1);                              // reserved
+        putLittle(ico, 1, 2);                              // colour planes
+        putLittle(ico, 32, 2);                             // bits per pixel
+        putLittle(ico, static_cast<unsigned>(images[i].size()), 4);
+        putLittle(ico, offset, 4);
+        offset += static_cast<unsigned>(images[i].size());
+    }
+    for (const auto& image : images) ico.insert(ico.end(), image.begin(), image.end());
+    std::FILE* out = std::fopen(fileName, "wb");
+    if (!out) return false;
+    const bool written = std::fwrite(ico.data(), 1, ico.size(), out) == ico.size();
+    return std::fclose(out) == 0 && written;
 }
 
 #endif
 
 int usage()
 {
-    std::fputs("usage: vantora-icon svg FILE | vantora-icon png SIZE FILE\n", stderr);
+    std::fputs(
+        "usage: vantora-icon svg FILE | vantora-icon png SIZE FILE | vantora-icon ico FILE\n",
+        stderr);
     return 2;
 }
 
@@ -322,6 +379,13 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && !std::strcmp(argv[1], "svg")) {
         if (writeSvg(argv[2])) return 0;
+    } else if (argc == 3 && !std::strcmp(argv[1], "ico")) {
+#ifdef VANTORA_ICON_PNG
+        if (writeIco(argv[2])) return 0;
+#else
+        std::fputs("vantora-icon: built without libpng\n", stderr);
+        return 1;
+#endif
     } else if (argc == 4 && !std::strcmp(argv[1], "png")) {
         char* end = nullptr;
         const long side = std::strtol(argv[2], &end, 10);

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Fails when a Windows program imports a DLL outside the allowed list: a DLL that Windows does
+# not ship (libgcc, libstdc++, libwinpthread, zlib, libpng, freeglut) would have to travel
+# beside the program, and the zip has none.
+#   check-imports.sh ALLOWED-LIST PROGRAM.exe...
+set -euo pipefail
+list=$1
+shift
+objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
+allowed=$(sed -e 's/#.*//' -e 's/[[:space:]].*//' "$list" | grep -v '^$' | tr '[:upper:]' '[:lower:]')
+status=0
+for program in "$@"; do
+    while read -r dll; do
+        grep -qxF "$(tr '[:upper:]' '[:lower:]' <<<"$dll")" <<<"$allowed" || {
+            echo "$(basename "$program") imports $dll, which is not a Windows system DLL" \
+                "(packaging/windows/system-dlls.txt)" >&2
+            status=1
+        }
+    done < <("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')
+done
+exit $status
