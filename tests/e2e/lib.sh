@@ -18,6 +18,10 @@ if [[ -z "${VANTORA_BIN:-}" ]]; then
     [[ -x "$VANTORA_BIN" || ! -x "$E2E_SOURCE/build-e2e/vantora" ]] ||
         VANTORA_BIN=$E2E_SOURCE/build-e2e/vantora
 fi
+# The Windows game, for the scripts that run it under Wine: VANTORA_EXE from the environment,
+# else vantora.exe of VANTORA_WINDOWS_BUILD (build-windows/ by default).
+VANTORA_WINDOWS_BUILD=${VANTORA_WINDOWS_BUILD:-$E2E_SOURCE/build-windows}
+VANTORA_EXE=${VANTORA_EXE:-$VANTORA_WINDOWS_BUILD/vantora.exe}
 E2E_NAME=$(basename "$0" .sh)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vantora-$E2E_NAME.XXXXXX")
 E2E_GAME_PIDS=()
@@ -62,6 +66,7 @@ e2e_cleanup()
     for pid in "${E2E_GAME_PIDS[@]}"; do
         kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true
     done
+    stop_wine
     xvfb_stop
     stop_frozen_clock
     if [[ $status -eq 0 && -z "${E2E_KEEP:-}" ]]; then
@@ -88,10 +93,11 @@ need_tools()
 
 # --- The display ---------------------------------------------------------------------------
 
-# Starts this script's private 500 x 500 Xvfb (scripts/xvfb.sh) and exports DISPLAY.
+# Starts this script's private Xvfb (scripts/xvfb.sh), 500 x 500 unless a size is given, and
+# exports DISPLAY.
 start_xvfb()
 {
-    xvfb_start 500x500 || fail "could not start Xvfb"
+    xvfb_start "${1:-500x500}" || fail "could not start Xvfb"
 }
 
 # --- Frozen time ---------------------------------------------------------------------------
@@ -263,18 +269,26 @@ expect_preloaded()
     grep -q '/libstdbuf\.so' <<<"$maps" || fail "stdbuf's library is not loaded in the game"
 }
 
-# Waits (at most 10 s) for the game's window and sets WID. The window counts once it is mapped:
-# it has its title a moment before, and a screenshot or a key then fails.
+# Waits (at most 10 s, or the seconds given) for the game's window and sets WID. The window
+# counts once it is mapped: it has its title a moment before, and a screenshot or a key then
+# fails.
 wait_window()
 {
+    local seconds=${1:-10}
     WID=""
-    for _ in $(seq 200); do
+    for _ in $(seq $((seconds * 20))); do
         WID=$(timeout 5 xdotool search --onlyvisible --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
         [[ -n "$WID" ]] && return 0
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
         sleep 0.05
     done
-    fail "no window titled '$E2E_TITLE' within 10 s"
+    fail "no window titled '$E2E_TITLE' within $seconds s"
+}
+
+# Moves the game window to the screen's top-left corner, where no part of it is off screen.
+window_to_origin()
+{
+    timeout 10 xdotool windowmove --sync "$WID" 0 0 || fail "could not move the window"
 }
 
 # Fails unless the game still runs.
@@ -524,4 +538,45 @@ sync_keys()
     filled=$(wait_shot_change "$before" sync-filled 1000 10)
     send_keys P
     wait_shot_change "$filled" sync-wire 1000 10 >/dev/null
+}
+
+# --- The Windows game under Wine -----------------------------------------------------------
+# Debian's Wine runs the cross-built programs on the same display, in a Wine prefix of the
+# script's own (E2E_TMP/wine), made on first use and ended by the cleanup.
+
+# Makes the script's Wine prefix (about 10 s) and exports what every Wine program needs.
+need_wine()
+{
+    [[ -z "${E2E_WINE_READY:-}" ]] || return 0
+    command -v wine >/dev/null || fail "missing tool: wine (Debian packages wine and wine64)"
+    export WINEPREFIX=$E2E_TMP/wine WINEDEBUG=-all WINEARCH=win64
+    # No offer to install Mono or Gecko, which a new prefix would otherwise make.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    timeout 120 wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 ||
+        fail "wineboot could not make a Wine prefix: $(tail -n 3 "$E2E_TMP/wineboot.log")"
+    E2E_WINE_READY=1
+}
+
+# Ends every process of the script's Wine prefix.
+stop_wine()
+{
+    [[ -n "${E2E_WINE_READY:-}" ]] || return 0
+    timeout 20 wineserver -k 2>/dev/null || true
+    E2E_WINE_READY=""
+}
+
+# Starts the Windows game (VANTORA_EXE) under Wine in a world folder, as start_game does the
+# Linux game; further arguments are a wrapper in front of wine. Sets GAME_PID and GAME_DIR.
+start_game_windows()
+{
+    need_wine
+    [[ -f "$VANTORA_EXE" ]] || fail "no Windows game at $VANTORA_EXE (make windows)"
+    GAME_DIR=$1
+    shift
+    (
+        close_clock_pipe
+        cd "$GAME_DIR" && exec setsid "$@" wine "$VANTORA_EXE" >stdout.txt 2>stderr.txt
+    ) &
+    GAME_PID=$!
+    E2E_GAME_PIDS+=("$GAME_PID")
 }

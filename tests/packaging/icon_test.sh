@@ -39,5 +39,16 @@ else
     done
 fi
 
-[[ $failures -eq 0 ]] && echo "SVG and PNG drawn as expected"
+# The Windows icon: the PNG pictures of the sizes Explorer and the taskbar use, in one .ico.
+"$icon" ico "$tmp/icon.ico" || fail "ico: status $?"
+if command -v identify >/dev/null; then
+    sizes=$(identify -format '%m %wx%h\n' "$tmp/icon.ico" 2>/dev/null | tr '\n' ' ')
+    [[ $sizes == "PNG 16x16 PNG 24x24 PNG 32x32 PNG 48x48 PNG 64x64 PNG 256x256 " ]] ||
+        fail "the icon file holds '$sizes'"
+    # The largest picture is the 256 x 256 PNG itself, transparent in the corners.
+    alpha=$(convert "$tmp/icon.ico[5]" -format '%[fx:int(255*p{0,0}.a)]' info: 2>/dev/null)
+    [[ $alpha == 0 ]] || fail "the icon's 256 x 256 picture is not transparent in its corner"
+fi
+
+[[ $failures -eq 0 ]] && echo "SVG, PNG and ICO drawn as expected"
 exit $((failures > 0))
