@@ -2,15 +2,32 @@
 #include "platform/console.h"
 
 #include <conio.h>
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 namespace platform {
 
+namespace {
+
+UINT consoleCodePage = 0;
+
+void restoreConsoleCodePage()
+{
+    SetConsoleOutputCP(consoleCodePage);
+}
+
+} // namespace
+
 void prepareStandardOutput()
 {
     _setmode(_fileno(stdout), _O_BINARY);
+    // The programs write UTF-8 (a folder's name, say): the console shows it as such while they
+    // run, and gets its own code page back when they end.
+    consoleCodePage = GetConsoleOutputCP();
+    if (consoleCodePage != 0 && consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit(restoreConsoleCodePage);
 }
 
 std::FILE* duplicateStandardOutput()

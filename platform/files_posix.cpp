@@ -8,6 +8,11 @@ std::FILE* openFile(const std::string& path, const char* mode)
     return std::fopen(path.c_str(), mode);
 }
 
+std::FILE* createFile(const std::string& path)
+{
+    return std::fopen(path.c_str(), "wbx");
+}
+
 std::FILE* openBytes(const char* data, std::size_t size)
 {
     // fmemopen wants a buffer even for no bytes at all.

@@ -3,6 +3,9 @@
 #include "platform/files.h"
 #include "platform/text.h"
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 namespace platform {
@@ -10,6 +13,17 @@ namespace platform {
 std::FILE* openFile(const std::string& path, const char* mode)
 {
     return _wfopen(widen(path).c_str(), widen(mode).c_str());
+}
+
+std::FILE* createFile(const std::string& path)
+{
+    // The Windows C library takes no "x" in an fopen mode: the exclusive create is _wopen's.
+    const int fd = _wopen(widen(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* stream = _fdopen(fd, "wb");
+    if (!stream) _close(fd);
+    return stream;
 }
 
 std::FILE* openBytes(const char* data, std::size_t size)

@@ -543,26 +543,20 @@ sync_keys()
 # --- The Windows game under Wine -----------------------------------------------------------
 # Debian's Wine runs the cross-built programs on the same display, in a Wine prefix of the
 # script's own (E2E_TMP/wine), made on first use and ended by the cleanup.
+# shellcheck source=scripts/wine.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/wine.sh"
 
-# Makes the script's Wine prefix (about 10 s) and exports what every Wine program needs.
+# Makes the script's Wine prefix, once (about 10 s).
 need_wine()
 {
-    [[ -z "${E2E_WINE_READY:-}" ]] || return 0
-    command -v wine >/dev/null || fail "missing tool: wine (Debian packages wine and wine64)"
-    export WINEPREFIX=$E2E_TMP/wine WINEDEBUG=-all WINEARCH=win64
-    # No offer to install Mono or Gecko, which a new prefix would otherwise make.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    timeout 120 wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 ||
-        fail "wineboot could not make a Wine prefix: $(tail -n 3 "$E2E_TMP/wineboot.log")"
-    E2E_WINE_READY=1
+    [[ -n "$WINE_PREFIX_READY" ]] && return 0
+    wine_start "$E2E_TMP/wine" || fail "could not make a Wine prefix"
 }
 
 # Ends every process of the script's Wine prefix.
 stop_wine()
 {
-    [[ -n "${E2E_WINE_READY:-}" ]] || return 0
-    timeout 20 wineserver -k 2>/dev/null || true
-    E2E_WINE_READY=""
+    wine_stop
 }
 
 # Starts the Windows game (VANTORA_EXE) under Wine in a world folder, as start_game does the

@@ -4,6 +4,7 @@
 
 #include "models/face_normal.h"
 #include "models/person.h"
+#include "platform/files.h"
 #include "terrain/byte_reader.h"
 #include "terrain/texture.h"
 #include "terrain/world.h"
@@ -13,6 +14,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdarg>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <tuple>
@@ -54,11 +56,18 @@ std::string describe(unsigned char c)
     return c > ' ' && c < 0x7F ? format("'%c'", c) : format("byte 0x%02X", c);
 }
 
+// A character that ends a folder's name in a path: '/', and on Windows '\\' as well.
+bool isSeparator(char c)
+{
+    return c == '/' || (c == '\\' && std::filesystem::path::preferred_separator == '\\');
+}
+
 // Folder-relative file names as the report shows them: bare when the folder is ".".
 std::string shownPath(std::string base, const std::string& file)
 {
-    while (base.size() > 1 && base.back() == '/') base.pop_back();
-    return base.empty() || base == "." ? file : base == "/" ? "/" + file : base + "/" + file;
+    while (base.size() > 1 && isSeparator(base.back())) base.pop_back();
+    if (base.empty() || base == ".") return file;
+    return base.size() == 1 && isSeparator(base[0]) ? base + file : base + "/" + file;
 }
 
 const char* severityName(S severity)
@@ -74,7 +83,7 @@ struct FileText {
 
     explicit FileText(std::string content) : bytes(std::move(content))
     {
-        std::FILE* in = bytes.empty() ? nullptr : fmemopen(bytes.data(), bytes.size(), "r");
+        std::FILE* in = bytes.empty() ? nullptr : platform::openBytes(bytes.data(), bytes.size());
         ByteReader reader(in);
         for (int c; (c = reader.get()) != EOF;) {
             endsWithLineEnd = c == '\n';
@@ -478,9 +487,9 @@ class ModelCheck final : public ModelObserver {
                                      face.c_str(), plural(corners, "corner", "corners").c_str()));
             else if (p.size() > 127)
                 run.add(file, cornersAt, S::Error, "limits",
-                        format("%s has %zu corners, more than the game counts in 8 bits: it keeps "
+                        format("%s has %llu corners, more than the game counts in 8 bits: it keeps "
                                "%d and draws %s",
-                               face.c_str(), p.size(), drawn,
+                               face.c_str(), static_cast<unsigned long long>(p.size()), drawn,
                                drawn > 0 ? format("only the first %d", drawn).c_str()
                                          : "none of them"));
         }
@@ -489,9 +498,9 @@ class ModelCheck final : public ModelObserver {
                     colour + more(colours, colours == 2 ? "face like this" : "faces like this"));
         if (mesh->faces.size() > 32767)
             run.add(file, countAt, S::Error, "limits",
-                    format("the model has %zu faces, more than the game counts in 16 bits: it "
+                    format("the model has %llu faces, more than the game counts in 16 bits: it "
                            "keeps %d and draws %s",
-                           mesh->faces.size(), mesh->faceCount,
+                           static_cast<unsigned long long>(mesh->faces.size()), mesh->faceCount,
                            mesh->faceCount > 0
                                ? format("only the first %d", mesh->faceCount).c_str()
                                : "none of them"));
@@ -560,7 +569,7 @@ void checkTextures(CheckRun& run)
     for (int i = 0; i < 4; ++i) {
         const int file = static_cast<int>(textureLoadOrder[i]);
         StreamCloser in(
-            std::fopen(shownPath(run.folder, worldFileName(textureLoadOrder[i])).c_str(), "rb"));
+            platform::openFile(shownPath(run.folder, worldFileName(textureLoadOrder[i])), "rb"));
         const long read = readRawTexture(in.get(), staging);
         if (read < 0) {
             run.add(file, -1, S::Error, "missing file",
@@ -629,8 +638,10 @@ WorldReport checkWorld(const std::string& folder)
     CheckRun run;
     run.folder = folder;
     for (int i = 0; i < 6; ++i) {
-        std::ifstream in(shownPath(folder, worldFileName(static_cast<WorldFile>(i))),
-                         std::ios::binary);
+        // The names are UTF-8, which a path made from a plain string on Windows would not read.
+        std::ifstream in(
+            std::filesystem::u8path(shownPath(folder, worldFileName(static_cast<WorldFile>(i)))),
+            std::ios::binary);
         run.texts.emplace_back(
             std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
         if ((run.present[i] = static_cast<bool>(in)))
@@ -641,7 +652,7 @@ WorldReport checkWorld(const std::string& folder)
     ObjectCheck objects(run);
     ModelCheck models[4] = {{run, 0}, {run, 1}, {run, 2}, {run, 3}};
     LoadedWorld& world = run.report.world;
-    StreamCloser quiet(std::fopen("/dev/null", "w"));
+    StreamCloser quiet(platform::openNullOutput());
     WorldLoad load(run.files, world.meshes, quiet.get());
     load.observers = {&terrain, &objects, {&models[0], &models[1], &models[2], &models[3]}};
     run.load = &load;

@@ -66,7 +66,7 @@ int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err)
     int status = 0;
     for (const std::string& folder : folders) {
         std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) {
+        if (!std::filesystem::is_directory(std::filesystem::u8path(folder), error)) {
             std::fprintf(err, "%s: %s: not a folder\n", program, folder.c_str());
             status = cli::badArgumentsStatus;
             continue;

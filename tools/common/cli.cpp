@@ -51,6 +51,10 @@ int nextOption(int argc, char** argv, const char* letters, const option* longOpt
 std::string optionError(int code, char* const* argv, const option* longOptions)
 {
     const option* known = findOption(longOptions, optopt);
+    // glibc says '?' for a value given to an option that takes none, MinGW-w64's getopt_long
+    // ':', as for a value missing: the table tells which it is.
+    if (code == ':' && known && known->has_arg == no_argument)
+        return std::string("option '--") + known->name + "' takes no value";
     if (code == ':')
         return "option '" + (known ? std::string("--") + known->name : shortName(optopt)) +
                "' needs a value";

@@ -2,6 +2,7 @@
 // marks, and the rows of the map and the legend streamed into the PNG writer.
 #include "tools/picture/world_picture.h"
 
+#include "platform/files.h"
 #include "terrain/grid.h"
 #include "tools/picture/picture_parts.h"
 
@@ -351,7 +352,7 @@ bool writeWorldPicture(const WorldView& view, FILE* file, std::string& error)
 bool writeWorldPicture(const WorldView& view, const std::string& path, std::string& error)
 {
     if (!viewFits(view, error)) return false; // before the file is made
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = platform::openFile(path, "wb");
     if (!file) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;

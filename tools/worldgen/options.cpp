@@ -192,8 +192,8 @@ int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err)
         std::fputs("no start cell", out);
     } else {
         // Named as the checker names places: the file, its line and column from 1.
-        std::fprintf(out, "start at objects.txt:%zu:%zu", start / maps.cols + 1,
-                     start % maps.cols + 1);
+        const unsigned long long cols = static_cast<unsigned long long>(maps.cols);
+        std::fprintf(out, "start at objects.txt:%llu:%llu", start / cols + 1, start % cols + 1);
     }
     std::fprintf(out, "; written to %s\n", options.outDir.c_str());
     std::fflush(out);

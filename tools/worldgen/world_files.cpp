@@ -2,6 +2,9 @@
 // and where those bundled files are found.
 #include "tools/worldgen/worldgen.h"
 
+#include "platform/files.h"
+#include "platform/program.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +13,8 @@
 #include <iterator>
 #include <sstream>
 
+// Paths are made from UTF-8 strings by fs::u8path and shown by u8string(): the plain forms
+// read and write the ANSI code page on Windows, which loses every name outside it.
 namespace fs = std::filesystem;
 
 namespace worldgen {
@@ -34,7 +39,7 @@ bool readText(const fs::path& path, std::string& text, std::string& error)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "can't read " + path.string();
+        error = "can't read " + path.u8string();
         return false;
     }
     std::ostringstream bytes;
@@ -61,19 +66,19 @@ bool readMap(const fs::path& path, const std::string& allowed, std::vector<std::
         start = end + 1;
     }
     if (lines.empty() || lines[0].empty()) {
-        error = path.string() + ": empty map";
+        error = path.u8string() + ": empty map";
         return false;
     }
     for (size_t row = 0; row < lines.size(); ++row) {
         if (lines[row].size() != lines[0].size()) {
-            error = path.string() + ": line " + std::to_string(row + 1) + " has " +
+            error = path.u8string() + ": line " + std::to_string(row + 1) + " has " +
                     std::to_string(lines[row].size()) + " characters, the first has " +
                     std::to_string(lines[0].size());
             return false;
         }
         const size_t bad = lines[row].find_first_not_of(allowed);
         if (bad != std::string::npos) {
-            error = path.string() + ": unexpected character at line " + std::to_string(row + 1) +
+            error = path.u8string() + ": unexpected character at line " + std::to_string(row + 1) +
                     ", column " + std::to_string(bad + 1);
             return false;
         }
@@ -83,15 +88,17 @@ bool readMap(const fs::path& path, const std::string& allowed, std::vector<std::
 
 bool writeText(const fs::path& path, const std::string& text, bool overwrite, std::string& error)
 {
-    // "x" refuses a file that appeared after the folder was looked at, rather than replace it.
-    std::FILE* file = std::fopen(path.c_str(), overwrite ? "wb" : "wbx");
+    // A file that appeared after the folder was looked at is refused rather than replaced
+    // (anything by that name: writing through a link would replace the file it points to).
+    std::FILE* file = overwrite ? platform::openFile(path.u8string(), "wb")
+                                : platform::createFile(path.u8string());
     if (!file) {
-        error = "can't write " + path.string() + ": " + std::strerror(errno);
+        error = "can't write " + path.u8string() + ": " + std::strerror(errno);
         return false;
     }
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0 || !written) {
-        error = "can't write " + path.string();
+        error = "can't write " + path.u8string();
         return false;
     }
     return true;
@@ -105,7 +112,7 @@ std::vector<std::string> existingWorldFiles(const std::string& dir)
     for (const std::string& name : names) {
         std::error_code ec;
         // The link itself: writing through a link would replace the file it points to.
-        if (fs::exists(fs::symlink_status(fs::path(dir) / name, ec))) found.push_back(name);
+        if (fs::exists(fs::symlink_status(fs::u8path(dir) / name, ec))) found.push_back(name);
     }
     return found;
 }
@@ -125,8 +132,8 @@ std::string objectsText(const WorldMaps& maps)
 bool readWorld(const std::string& dir, WorldMaps& maps, std::string& error)
 {
     std::vector<std::string> terrain, objects;
-    if (!readMap(fs::path(dir) / "terrain.txt", "0123456789", terrain, error)) return false;
-    if (!readMap(fs::path(dir) / "objects.txt", ".CATXcatx", objects, error)) return false;
+    if (!readMap(fs::u8path(dir) / "terrain.txt", "0123456789", terrain, error)) return false;
+    if (!readMap(fs::u8path(dir) / "objects.txt", ".CATXcatx", objects, error)) return false;
     if (objects.size() != terrain.size() || objects[0].size() != terrain[0].size()) {
         error = dir + ": objects.txt is " + std::to_string(objects.size()) + " x " +
                 std::to_string(objects[0].size()) + ", terrain.txt is " +
@@ -160,30 +167,36 @@ bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string
     std::error_code ec;
     // All the assets first: a half-written world would make the next try need --force.
     for (const char* name : assetFiles) {
-        const fs::path from = fs::path(assetsDir) / name;
+        const fs::path from = fs::u8path(assetsDir) / name;
         if (!fs::is_regular_file(from, ec)) {
-            error = "missing model or texture " + from.string() + " (use --assets DIR)";
+            error = "missing model or texture " + from.u8string() + " (use --assets DIR)";
             return false;
         }
     }
-    fs::create_directories(dir, ec);
+    fs::create_directories(fs::u8path(dir), ec);
     if (ec) {
         error = "can't create " + dir + ": " + ec.message();
         return false;
     }
-    if (!writeText(fs::path(dir) / "terrain.txt", terrainText(maps), overwrite, error))
+    if (!writeText(fs::u8path(dir) / "terrain.txt", terrainText(maps), overwrite, error))
         return false;
-    if (!writeText(fs::path(dir) / "objects.txt", objectsText(maps), overwrite, error))
+    if (!writeText(fs::u8path(dir) / "objects.txt", objectsText(maps), overwrite, error))
         return false;
     const fs::copy_options copy =
         overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
     for (const char* name : assetFiles) {
-        const fs::path from = fs::path(assetsDir) / name, to = fs::path(dir) / name;
+        const fs::path from = fs::u8path(assetsDir) / name, to = fs::u8path(dir) / name;
         // --assets naming the folder itself: its models and textures are there already.
         if (overwrite && fs::equivalent(from, to, ec)) continue;
         fs::copy_file(from, to, copy, ec);
+        // MinGW-w64's copy_file refuses a file already there even when told to overwrite it:
+        // then the old file goes first, and the copy is made afresh.
+        if (overwrite && ec == std::errc::file_exists) {
+            fs::remove(to, ec);
+            if (!ec) fs::copy_file(from, to, ec);
+        }
         if (ec) {
-            error = "can't copy " + from.string() + ": " + ec.message();
+            error = "can't copy " + from.u8string() + ": " + ec.message();
             return false;
         }
     }
@@ -196,13 +209,13 @@ std::string defaultAssetsDir()
     // the install's program folder to its world folder, a program in the build tree finds the
     // copy the build stages beside it. Nothing else, so no stray folder is taken silently.
     std::error_code ec;
-    const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    const fs::path folder = fs::u8path(platform::programFolder());
     const fs::path installed = (folder / VANTORA_WORLD_FROM_BINDIR).lexically_normal();
-    if (fs::is_regular_file(installed / assetFiles[0], ec)) return installed.string();
+    if (fs::is_regular_file(installed / assetFiles[0], ec)) return installed.u8string();
     const fs::path staged = folder / "world";
-    if (fs::is_regular_file(staged / assetFiles[0], ec)) return staged.string();
+    if (fs::is_regular_file(staged / assetFiles[0], ec)) return staged.u8string();
     // Neither: the installed place, which the error message then names.
-    return installed.string();
+    return installed.u8string();
 }
 
 } // namespace worldgen
