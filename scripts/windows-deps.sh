@@ -24,7 +24,7 @@ deps=$(cd "$1" && pwd)/deps
 toolchain=$root/packaging/windows/mingw-w64-x86_64.cmake
 jobs=${JOBS:-2}
 # The source packages and the CMake options of each (static library only, no programs).
-packages=(freeglut libglu libpng1.6)
+packages=(freeglut libpng1.6)
 declare -A options=(
     [freeglut]="-DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON
                 -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_GLES=OFF"
@@ -88,7 +88,6 @@ fetch()
 
 for package in "${packages[@]}"; do
     source_dir=$(fetch "$package") || exit 1
-    [[ $package != libglu ]] || { echo "$source_dir"; continue; }
     stamp=$deps/prefix/.built-$(basename "$source_dir")
     [[ -e "$stamp" ]] && continue
     echo "Building $(basename "$source_dir") for Windows"

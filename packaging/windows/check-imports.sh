@@ -10,12 +10,22 @@ objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 allowed=$(sed -e 's/#.*//' -e 's/[[:space:]].*//' "$list" | grep -v '^$' | tr '[:upper:]' '[:lower:]')
 status=0
 for program in "$@"; do
+    # A program that imports nothing at all was not read: every Windows program imports
+    # KERNEL32.dll at least.
+    imports=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p') || {
+        echo "$objdump cannot read $program" >&2
+        exit 1
+    }
+    [[ -n "$imports" ]] || {
+        echo "$(basename "$program"): no DLL imports found; is it a Windows program?" >&2
+        exit 1
+    }
     while read -r dll; do
         grep -qxF "$(tr '[:upper:]' '[:lower:]' <<<"$dll")" <<<"$allowed" || {
             echo "$(basename "$program") imports $dll, which is not a Windows system DLL" \
                 "(packaging/windows/system-dlls.txt)" >&2
             status=1
         }
-    done < <("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    done <<<"$imports"
 done
 exit $status

@@ -1,4 +1,5 @@
-// The README's key table and the program's key table must not drift apart.
+// The READMEs' key tables (README.md's and the Windows players' README.txt) and the program's
+// key table must not drift apart.
 #include "app/keyboard.h"
 #include "tests/support/test_support.h"
 
@@ -6,6 +7,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,6 +25,24 @@ std::set<std::string> readmeKeyRows()
     return rows;
 }
 
+// The header of the key table in the Windows players' README.txt; a rule line follows it, then
+// one "    k    action" line per key up to the first empty line.
+const char* const windowsTableHeader = "    Key  What it does";
+
+// Every line of that table's body, in order, whatever its form: a row that is not a key row
+// shows up as itself in a failure. Empty when the header or its rule is missing.
+std::vector<std::string> windowsReadmeKeyRows()
+{
+    std::istringstream readme(readFile(sourcePath("packaging/windows/README.txt")));
+    std::vector<std::string> rows;
+    std::string line;
+    bool header = false;
+    while (!header && std::getline(readme, line)) header = line == windowsTableHeader;
+    if (!header || !std::getline(readme, line) || line.rfind("    ---  ---", 0) != 0) return rows;
+    while (std::getline(readme, line) && !line.empty()) rows.push_back(line);
+    return rows;
+}
+
 } // namespace
 
 TEST(ReadmeKeys, TableMatchesTheBindings)
@@ -34,6 +54,18 @@ TEST(ReadmeKeys, TableMatchesTheBindings)
         expected.insert(std::string("| `") + static_cast<char>(b.key) + "` | " + b.action + " |");
     }
     EXPECT_EQ(rows, expected);
+}
+
+// Compared in the program's order, as README.md lists them: a key left out, listed twice,
+// misspelt or moved fails.
+TEST(ReadmeKeys, WindowsReadmeTableMatchesTheBindings)
+{
+    std::vector<std::string> expected;
+    for (int i = 0; i < keyBindingCount; ++i) {
+        const KeyBinding& b = keyBindings[i];
+        expected.push_back(std::string("    ") + static_cast<char>(b.key) + "    " + b.action);
+    }
+    EXPECT_EQ(windowsReadmeKeyRows(), expected);
 }
 
 TEST(ReadmeKeys, CaseMattersAndCapitalRRestartsNothing)
