@@ -2,9 +2,11 @@
 #include "models/mesh_store.h"
 
 #include "models/face_normal.h"
+#include "platform/numbers.h"
 
 #include <cstdlib>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -22,14 +24,18 @@ struct Observed {
     void number(const ModelNumberRead& read) { observer.number(read); }
 };
 
-// One number read with formatted input, which skips the white space in front of it.
+// One number read with formatted input, which skips the white space in front of it; glibc's
+// "%d" and "%f" on every system (platform/numbers.h).
 template <typename Observer, typename T>
-bool readNumber(std::FILE* in, const char* conversion, T& value, Observer& seen, ModelNumber what,
-                int face, int corner)
+bool readNumber(std::FILE* in, T& value, Observer& seen, ModelNumber what, int face, int corner)
 {
     long long before = 0;
     if constexpr (Observer::wantsPlaces) before = std::ftell(in);
-    const bool converted = std::fscanf(in, conversion, &value) == 1;
+    bool converted;
+    if constexpr (std::is_same_v<T, int>)
+        converted = platform::scanInt(in, value);
+    else
+        converted = platform::scanFloat(in, value);
     if constexpr (Observer::wantsPlaces)
         seen.number({what, face, corner, before, std::ftell(in), converted,
                      converted ? static_cast<double>(value) : 0.0});
@@ -43,28 +49,28 @@ template <typename Observer>
 int readFaces(std::FILE* in, std::FILE* log, Mesh& mesh, int16_t id, Observer& seen)
 {
     int faceCount = 0;
-    if (!readNumber(in, "%d", faceCount, seen, ModelNumber::FaceCount, -1, -1)) faceCount = 0;
+    if (!readNumber(in, faceCount, seen, ModelNumber::FaceCount, -1, -1)) faceCount = 0;
     std::fprintf(log, "number of faces for idnum: %d is %d\n", id, faceCount);
     const ModelNumber colourParts[3] = {ModelNumber::Red, ModelNumber::Green, ModelNumber::Blue};
     const ModelNumber axes[3] = {ModelNumber::X, ModelNumber::Y, ModelNumber::Z};
     for (int f = 0; f < faceCount; ++f) {
         float colour[3];
         for (int k = 0; k < 3; ++k)
-            if (!readNumber(in, "%f", colour[k], seen, colourParts[k], f, -1)) return faceCount;
+            if (!readNumber(in, colour[k], seen, colourParts[k], f, -1)) return faceCount;
         int cornerCount;
-        if (!readNumber(in, "%d", cornerCount, seen, ModelNumber::CornerCount, f, -1))
-            return faceCount;
+        if (!readNumber(in, cornerCount, seen, ModelNumber::CornerCount, f, -1)) return faceCount;
         mesh.faces.emplace_back();
         mesh.faceCount = static_cast<int16_t>(mesh.faces.size());
         for (int v = 0; v < cornerCount; ++v) {
             float p[3];
             for (int k = 0; k < 3; ++k)
-                if (!readNumber(in, "%f", p[k], seen, axes[k], f, v)) return faceCount;
+                if (!readNumber(in, p[k], seen, axes[k], f, v)) return faceCount;
             MeshFace& face = mesh.faces.back();
             face.vertices.push_back(
                 Vertex{{p[0], p[1], p[2]}, {}, {colour[0], colour[1], colour[2]}, {}});
             face.vertexCount = static_cast<int8_t>(face.vertices.size());
-            std::fprintf(log, "face: %d vertex:%d = %f, %f, %f\n", f, v, p[0], p[1], p[2]);
+            std::fprintf(log, "face: %d vertex:%d = %s, %s, %s\n", f, v, platform::fixed(p[0]).text,
+                         platform::fixed(p[1]).text, platform::fixed(p[2]).text);
             if (v == 2) {
                 faceNormal(face.vertices[0].position, face.vertices[1].position,
                            face.vertices[2].position, face.normal);

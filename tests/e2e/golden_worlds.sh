@@ -101,11 +101,40 @@ golden_digest()
 # game through `stdbuf -oL`. Waits (at most 20 s) for the window, sends "q" (again every
 # 2 s while it runs) and waits (at most 10 s) for the end; a game that ends by itself needs
 # no key. Sets GOLDEN_STATUS to the game's exit status. Standard error goes to out.stderr.
+#   golden_run [--preload LIBRARY] DIR MODE OUT [PROGRAM...]
+# PROGRAM is the game with whatever goes in front of it, $VANTORA_BIN by default (the Windows
+# game: wine and its .exe); it runs after the frozen clock and stdbuf. --preload adds a
+# library to the game's LD_PRELOAD, after the frozen clock's and before stdbuf's.
 golden_run()
 {
-    local dir=$1 mode=$2 out=$3 fifo=$E2E_TMP/golden.fifo reader wid="" _
+    local preload=""
+    if [[ ${1-} == --preload ]]; then
+        preload=$2
+        shift 2
+    fi
+    local dir=$1 mode=$2 out=$3 fifo=$E2E_TMP/golden.fifo reader wid="" _ i
     local window_deadline=$((SECONDS + 20)) exit_deadline="" next_q=0
-    local -a buffering=()
+    shift 3
+    local -a buffering=() program=("$@") frozen=("${E2E_FROZEN_ENV[@]}")
+    local what
+    what="$(basename "$dir") ($mode)"
+    if ((${#program[@]} == 0)); then
+        program=("$VANTORA_BIN")
+    else
+        what="$(basename "$dir") ($mode, $(basename "${program[${#program[@]} - 1]}"))"
+    fi
+    if [[ -n $preload ]]; then
+        # E2E_FROZEN_ENV is `env` and its settings: the library joins its LD_PRELOAD.
+        local joined=""
+        ((${#frozen[@]} > 0)) || frozen=(env)
+        for i in "${!frozen[@]}"; do
+            if [[ ${frozen[i]} == LD_PRELOAD=* ]]; then
+                frozen[i]+=":$preload"
+                joined=1
+            fi
+        done
+        [[ -n $joined ]] || frozen+=("LD_PRELOAD=$preload")
+    fi
     case $mode in
     full) ;;
     line) buffering=(stdbuf -oL) ;;
@@ -120,18 +149,17 @@ golden_run()
     (
         close_clock_pipe
         cd "$dir" &&
-            exec setsid "${E2E_FROZEN_ENV[@]}" "${buffering[@]}" "$VANTORA_BIN" \
-                >"$fifo" 2>"$out.stderr"
+            exec setsid "${frozen[@]}" "${buffering[@]}" "${program[@]}" >"$fifo" 2>"$out.stderr"
     ) &
     GAME_PID=$!
     E2E_GAME_PIDS+=("$GAME_PID")
     # Output in a pipe shows only at the end, so the window tells that the game is up.
     while kill -0 "$GAME_PID" 2>/dev/null; do
         if [[ -z "$exit_deadline" ]] && ((SECONDS >= window_deadline)); then
-            fail "$(basename "$dir") ($mode): no window and no end within 20 s"
+            fail "$what: no window and no end within 20 s"
         fi
         if [[ -n "$exit_deadline" ]] && ((SECONDS >= exit_deadline)); then
-            fail "$(basename "$dir") ($mode): the game still runs 10 s after 'q'"
+            fail "$what: the game still runs 10 s after 'q'"
         fi
         wid=$(timeout 5 xdotool search --onlyvisible --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
         if [[ -n "$wid" ]] && ((SECONDS >= next_q)); then
@@ -149,14 +177,14 @@ golden_run()
         kill -0 "$reader" 2>/dev/null || break
         sleep 0.05
     done
-    kill -0 "$reader" 2>/dev/null && fail "$(basename "$dir") ($mode): the output pipe stays open"
-    wait "$reader" || fail "$(basename "$dir") ($mode): reading the output pipe failed"
+    kill -0 "$reader" 2>/dev/null && fail "$what: the output pipe stays open"
+    wait "$reader" || fail "$what: reading the output pipe failed"
     # The next game must not find this one's window while the server closes it.
     for _ in $(seq 100); do
         [[ -z "$(timeout 5 xdotool search --name "$E2E_TITLE" 2>/dev/null || true)" ]] && return 0
         sleep 0.05
     done
-    fail "$(basename "$dir") ($mode): the window stays 5 s after the game ended"
+    fail "$what: the window stays 5 s after the game ended"
 }
 
 # Prints where two transcripts part: the first differing byte and line, and 48 bytes of each
