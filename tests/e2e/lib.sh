@@ -546,6 +546,18 @@ sync_keys()
 # shellcheck source=scripts/wine.sh
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/wine.sh"
 
+# Ends the script as skipped (status 77) when there is no Windows build, or fails then where
+# VANTORA_REQUIRE_WINDOWS is set (make check sets it).
+need_windows_build()
+{
+    [[ -f "$VANTORA_EXE" ]] && return 0
+    [[ -z "${VANTORA_REQUIRE_WINDOWS:-}" ]] || fail "no Windows build at $VANTORA_EXE (make windows)"
+    echo "[$E2E_NAME] skipped: no Windows build at $VANTORA_EXE (make windows)"
+    trap - EXIT
+    rm -rf "$E2E_TMP"
+    exit 77
+}
+
 # Makes the script's Wine prefix, once (about 10 s).
 need_wine()
 {
@@ -553,10 +565,12 @@ need_wine()
     wine_start "$E2E_TMP/wine" || fail "could not make a Wine prefix"
 }
 
-# Ends every process of the script's Wine prefix.
+# Ends every process of the script's Wine prefix and removes it: at some 700 MB it is not
+# worth keeping, even after a failing run.
 stop_wine()
 {
     wine_stop
+    rm -rf "$E2E_TMP/wine"
 }
 
 # Starts the Windows game (VANTORA_EXE) under Wine in a world folder, as start_game does the

@@ -12,13 +12,7 @@
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/../e2e/lib.sh"
 
-if [[ ! -f "$VANTORA_EXE" ]]; then
-    [[ -z "${VANTORA_REQUIRE_WINDOWS:-}" ]] || fail "no Windows build at $VANTORA_EXE (make windows)"
-    echo "[$E2E_NAME] skipped: no Windows build at $VANTORA_EXE (make windows)"
-    trap - EXIT
-    rm -rf "$E2E_TMP"
-    exit 77
-fi
+need_windows_build
 linux_tests=$(dirname "$VANTORA_BIN")/tests/windows
 linux_driver=${VANTORA_MODEL_NUMBERS:-$linux_tests/vantora-model-numbers}
 windows_like=${VANTORA_WINDOWS_LIKE:-$linux_tests/libvantora_windows_like.so}
@@ -112,7 +106,6 @@ status=0
     fail "the Windows driver ended with status $status: $(head -c 300 "$E2E_TMP/windows.err")"
 # The prefix (some 700 MB) is of no use to the comparison, nor kept for a failed one.
 stop_wine
-rm -rf "$WINEPREFIX"
 note "both drivers ran"
 
 # --- Each output on its own ----------------------------------------------------------------

@@ -12,13 +12,7 @@ source "$(dirname "$0")/../e2e/lib.sh"
 # shellcheck source=tests/e2e/golden_worlds.sh
 source "$(dirname "$0")/../e2e/golden_worlds.sh"
 
-if [[ ! -f "$VANTORA_EXE" ]]; then
-    [[ -z "${VANTORA_REQUIRE_WINDOWS:-}" ]] || fail "no Windows build at $VANTORA_EXE (make windows)"
-    echo "[$E2E_NAME] skipped: no Windows build at $VANTORA_EXE (make windows)"
-    trap - EXIT
-    rm -rf "$E2E_TMP"
-    exit 77
-fi
+need_windows_build
 need_tools mkfifo cmp od sha256sum wine wineserver
 worldgen=$(dirname "$VANTORA_BIN")/tools/worldgen/vantora-worldgen
 [[ -x "$worldgen" ]] || fail "no world generator at $worldgen"
@@ -83,7 +77,6 @@ grep -q ' - player start$' "$E2E_TMP/out/bundled.windows" ||
     problems+=("bundled: the Windows game ended with status ${windows_status[bundled]} on 'q'")
 # The prefix (some 700 MB) is of no use to the comparison, nor kept for a failed one.
 stop_wine
-rm -rf "$WINEPREFIX"
 
 if ((${#problems[@]} > 0)); then
     printf '  %s\n' "${problems[@]}" >&2
