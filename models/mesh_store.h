@@ -3,6 +3,7 @@
 
 #include "terrain/grid.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -21,28 +22,6 @@ struct Mesh {
     Mesh* next = nullptr; // the next older mesh
 };
 
-// Which number the model reader reads.
-enum class ModelNumber { FaceCount, Red, Green, Blue, CornerCount, X, Y, Z };
-
-// One number the model reader tried to read.
-struct ModelNumberRead {
-    ModelNumber what;
-    int face;         // from 0; -1 for the face count
-    int corner;       // from 0; -1 for the face count and a face's colour and corner count
-    long long before; // stream offsets around the conversion (white space in front included)
-    long long after;
-    bool converted; // false when the bytes there are no such number or the file ended: the end
-    double value;   // what it read, when converted
-};
-
-// What the model reader does with each number, for a tool that tells a model's author where
-// a number stands. The game reads without one.
-class ModelObserver {
-  public:
-    virtual ~ModelObserver() = default;
-    virtual void number(const ModelNumberRead& read) = 0;
-};
-
 // The meshes of a world, newest first. It owns them and frees them when it goes.
 class MeshStore {
   public:
@@ -53,10 +32,13 @@ class MeshStore {
     MeshStore(const MeshStore&) = delete;
     MeshStore& operator=(const MeshStore&) = delete;
 
-    // Draws an identifier from rand(), then reads a model from `in` into a new mesh at the
-    // head of the store and returns its identifier; writes the face count, every corner and
-    // the identifier to log. A null stream (no file) returns -1, the number drawn all the same.
-    int loadMesh(std::FILE* in, std::FILE* log, ModelObserver* observer = nullptr);
+    // Draws an identifier from rand(), then reads a model from `in` (models/model_file.h) into
+    // a new mesh at the head of the store and returns its identifier; writes the face count,
+    // every corner and the identifier to log. A null stream (no file) returns -1, the number
+    // drawn all the same.
+    int loadMesh(std::FILE* in, std::FILE* log);
+    // The same, called as the Windows number test calls it, with a null third argument.
+    int loadMesh(std::FILE* in, std::FILE* log, std::nullptr_t) { return loadMesh(in, log); }
 
     // The newest mesh whose identifier equals `id`, or null; writes each identifier it
     // passes to log.

@@ -1,113 +1,57 @@
-// Reading objects.txt: one byte per cell places a cube, pyramid or tree, or the start.
-// Solid objects flatten their cell and ask for walls on its sides.
+// Reading objects.txt onto the grid: one byte per cell places a cube, pyramid or tree, or the
+// start. Solid objects flatten their cell and ask for walls on its sides.
 #include "models/object_map.h"
 
 #include "models/model_instance.h"
-#include "terrain/byte_reader.h"
+#include "terrain/cell_rules.h"
 #include "terrain/grid.h"
 
 #include <new>
 
 namespace {
 
-// Tells nothing: the game's reading, which the compiler keeps free of any observer call.
-struct Unobserved {
-    static constexpr bool readsToTheEnd = false;
-    void byte(long long, int, int, int, ObjectByte) {}
-    void unread(long long, int) {}
-};
-
-// Tells an observer, and goes on to the end of the file once reading stops.
-struct Observed {
-    static constexpr bool readsToTheEnd = true;
-    ObjectMapObserver& observer;
-    void byte(long long offset, int c, int row, int col, ObjectByte what)
-    {
-        observer.byte(offset, c, row, col, what);
-    }
-    void unread(long long offset, int c) { observer.unread(offset, c); }
-};
-
-// Makes an instance and places it; a failed allocation still places the solid shape.
-void placeNew(TerrainGrid& grid, const MeshStore& meshes, int meshId, int passable, int row,
-              int col, std::FILE* log)
-{
-    ModelInstance* instance = new (std::nothrow) ModelInstance(meshes, meshId, passable, log);
-    grid.placeModel(instance, row, col, passable, log);
-}
-
-template <typename Observer>
-bool readObjects(ByteReader& reader, TerrainGrid& grid, const MeshStore& meshes, const MeshIds& ids,
-                 std::FILE* log, Observer& seen)
-{
+// The game's receiver of the object map: an instance of its kind's mesh for each object
+// letter, placed on its cell, and the start cell; dropped bytes and line ends change nothing.
+struct GridObjects {
+    TerrainGrid& grid;
+    const MeshStore& meshes;
+    const MeshIds& ids;
+    std::FILE* log;
     bool startFound = false;
-    int row = 0, col = 0, c;
-    while ((c = reader.get()) != EOF) {
-        if (row >= grid.rows) {
-            if (!Observer::readsToTheEnd) break;
-            seen.unread(reader.offset(), c);
-            continue;
-        }
-        if (c == '\n') {
-            col = 0;
-            ++row;
-            continue;
-        }
-        if (col >= grid.cols) { // a byte past the last column is dropped and wraps the row
-            seen.byte(reader.offset(), c, row, col, ObjectByte::Dropped);
-            col = 0;
-            ++row;
-            continue;
-        }
-        const ObjectByte what = objectFor(c);
-        switch (what) {
-        case ObjectByte::Pyramid: placeNew(grid, meshes, ids.pyramid, 0, row, col, log); break;
-        case ObjectByte::Cube: placeNew(grid, meshes, ids.cube, 0, row, col, log); break;
-        case ObjectByte::Tree: placeNew(grid, meshes, ids.tree, 1, row, col, log); break;
-        case ObjectByte::Start:
+
+    void cell(int c, int row, int col)
+    {
+        const int kind = objectKindOf(c);
+        if (kind >= 0) {
+            const ObjectKind& object = objectKinds[kind];
+            const int passable = object.solid ? 0 : 1;
+            // A failed allocation still places the solid shape.
+            ModelInstance* instance =
+                new (std::nothrow) ModelInstance(meshes, ids.of(object.model), passable, log);
+            grid.placeModel(instance, row, col, passable, log);
+        } else if (isStartByte(c)) {
             grid.setStartCell(row, col);
             startFound = true;
-            break;
-        default: break;
         }
-        seen.byte(reader.offset(), c, row, col, what);
-        ++col;
     }
-    return startFound;
-}
+    void dropped(int, int) {}
+    void lineEnd(int) {}
+};
 
 } // namespace
 
-ObjectByte objectFor(int c)
-{
-    switch (c) {
-    case 'A':
-    case 'a': return ObjectByte::Pyramid;
-    case 'C':
-    case 'c': return ObjectByte::Cube;
-    case 'T':
-    case 't': return ObjectByte::Tree;
-    case 'X':
-    case 'x': return ObjectByte::Start;
-    default: return ObjectByte::Empty;
-    }
-}
-
 bool loadObjects(TerrainGrid& grid, std::FILE* in, const MeshStore& meshes, const MeshIds& ids,
-                 std::FILE* log, ObjectMapObserver* observer)
+                 std::FILE* log)
 {
     if (!in) {
         std::fputs("can't open object file", log);
         return false;
     }
     std::fputs("\n\nloading", log);
+    GridObjects objects{grid, meshes, ids, log};
     ByteReader reader(in);
-    if (observer) {
-        Observed seen{*observer};
-        return readObjects(reader, grid, meshes, ids, log, seen);
-    }
-    Unobserved nobody;
-    return readObjects(reader, grid, meshes, ids, log, nobody);
+    readObjectMap(reader, grid.cols, grid.rows, objects);
+    return objects.startFound;
 }
 
 void TerrainGrid::placeModel(ModelInstance* instance, int row, int col, int passable,
@@ -122,9 +66,7 @@ void TerrainGrid::placeModel(ModelInstance* instance, int row, int col, int pass
     cell->model = instance;
     if (passable == 1) return;
 
-    // 0.2 in single precision gives multiples of 5 back their level exactly.
-    const int level = static_cast<int>(cell->vertices[SlotCentre].position[2] * 0.2f);
-    setCellHeight(row, col, level);
+    setCellHeight(row, col, flattenedLevel(cell->vertices[SlotCentre].position[2]));
     // Between two adjacent solid cells only the later one keeps the flag on their side.
     if (TerrainCell* n = cellAt(row - 1, col)) {
         n->sideFlags[SideS] = 0;
@@ -149,7 +91,8 @@ void TerrainGrid::setStartCell(int row, int col)
 {
     const TerrainCell* cell = cellAt(row, col);
     if (!cell) return;
-    startX = row * 10 + 5;
-    startY = col * 10 + 5;
-    startZ = static_cast<int>(cell->vertices[SlotCentre].position[2] + 5.0f);
+    const StartPoint start = startAbove(row, col, cell->vertices[SlotCentre].position[2]);
+    startX = start.x;
+    startY = start.y;
+    startZ = start.z;
 }

@@ -2,15 +2,15 @@
 // and the all-saved test. Their drawing lives in models/person_draw.cpp.
 #include "models/model_instance.h"
 #include "models/person.h"
+#include "terrain/cell_rules.h"
 #include "terrain/grid.h"
 
 #include <cstdlib>
 #include <new>
 
-// A free cell of centre height exactly 5 (terrain digit 1, no object) can hold a person.
 bool holdsPerson(const TerrainCell& cell)
 {
-    return cell.vertices[SlotCentre].position[2] == 5.0f && !cell.model;
+    return canHoldPerson(cell.vertices[SlotCentre].position[2], cell.model != nullptr);
 }
 
 long long countPeoplePlaces(const TerrainGrid& grid)

@@ -29,7 +29,7 @@ class Person final {
     bool tryRescue(float& x, float& y, float& z);
 };
 
-// Whether a person may stand on the cell: no object on it, centre height exactly 5.
+// Whether a person may stand on the cell (canHoldPerson of its centre height and its model).
 bool holdsPerson(const TerrainCell& cell);
 
 // The cells of the grid where a person may stand.

@@ -1,7 +1,8 @@
 // Buffered byte-at-a-time reading of the text maps from an open stream, with CR LF read as
-// one line end, and the file offset of every byte handed out.
+// one line end.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 class ByteReader {
@@ -15,20 +16,15 @@ class ByteReader {
     // Text mode translates nothing here, so a CR LF pair is folded by hand.
     int get()
     {
-        last = consumed;
         int c = next();
         if (c == '\r' && peek() == '\n') c = next();
         return c;
     }
 
-    // Offset from where reading began of the byte `get` returned last (of the CR of a pair).
-    long long offset() const { return last; }
-
   private:
     int next()
     {
         if (pos == end && !fill()) return EOF;
-        ++consumed;
         return static_cast<unsigned char>(buffer[pos++]);
     }
     int peek()
@@ -45,6 +41,5 @@ class ByteReader {
 
     std::FILE* file;
     char buffer[1 << 16];
-    size_t pos = 0, end = 0;
-    long long consumed = 0, last = 0;
+    std::size_t pos = 0, end = 0;
 };

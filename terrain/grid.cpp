@@ -3,6 +3,7 @@
 
 #include "models/model_instance.h"
 #include "models/person.h"
+#include "terrain/cell_rules.h"
 
 #include <cstdlib>
 #include <new>
@@ -159,7 +160,7 @@ bool TerrainGrid::setCellHeight(int row, int col, int level)
 {
     TerrainCell* cell = cellAt(row, col);
     if (!cell) return false;
-    const float h = static_cast<float>(level * 5);
+    const float h = levelHeight(level);
     const float cx = cell->vertices[SlotCentre].position[0];
     const float cy = cell->vertices[SlotCentre].position[1];
     for (int slot : cellWriteOrder)

@@ -2,6 +2,8 @@
 // Pure data and geometry; the drawing members live in terrain/cell_draw.cpp.
 #pragma once
 
+#include "terrain/bands.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -30,18 +32,6 @@ extern const float slotOffset[9][2];
 
 // Corners of the eight triangles, in the order used for their normals (all face up).
 extern const int triangleCorners[8][3];
-
-// The band colour for height z (water, grass, dirt, snow with exact bounds).
-const float* bandColour(float z);
-
-// The four band texture names. A cell copies the name of its centre's band each time one of
-// its vertices is written, so the names exist before the first cell does.
-struct BandTextures {
-    unsigned int water = 0, grass = 0, dirt = 0, snow = 0;
-};
-
-// The name in `names` of the band of height z.
-unsigned int bandTexture(const BandTextures& names, float z);
 
 // The clock that seeds the placement of people: time() in whole seconds, or a stand-in.
 using Clock = std::time_t (*)(std::time_t*);

@@ -2,6 +2,8 @@
 // around them, and every cell is linked to its existing neighbours.
 #include "terrain/grid.h"
 
+#include "terrain/cell_rules.h"
+
 namespace {
 
 float centreZ(const TerrainCell* cell)
@@ -44,12 +46,12 @@ bool TerrainGrid::stitchCell(int row, int col)
     Corner ne{cz, 1}, nw{cz, 1}, se{cz, 1}, sw{cz, 1};
 
     if (TerrainCell* n = cellAt(row - 1, col)) {
-        joinCells(cx - 5, cy, (cz + centreZ(n)) * 0.5f, cell, n, SideN);
+        joinCells(cx - 5, cy, seamHeight(cz, centreZ(n)), cell, n, SideN);
         ne.add(centreZ(n));
         nw.add(centreZ(n));
     }
     if (TerrainCell* e = cellAt(row, col + 1)) {
-        joinCells(cx, cy + 5, (cz + centreZ(e)) * 0.5f, cell, e, SideE);
+        joinCells(cx, cy + 5, seamHeight(cz, centreZ(e)), cell, e, SideE);
         ne.add(centreZ(e));
         se.add(centreZ(e));
         if (TerrainCell* d = cellAt(row - 1, col + 1)) {
@@ -62,12 +64,12 @@ bool TerrainGrid::stitchCell(int row, int col)
         }
     }
     if (TerrainCell* s = cellAt(row + 1, col)) {
-        joinCells(cx + 5, cy, (cz + centreZ(s)) * 0.5f, cell, s, SideS);
+        joinCells(cx + 5, cy, seamHeight(cz, centreZ(s)), cell, s, SideS);
         se.add(centreZ(s));
         sw.add(centreZ(s));
     }
     if (TerrainCell* w = cellAt(row, col - 1)) {
-        joinCells(cx, cy - 5, (cz + centreZ(w)) * 0.5f, cell, w, SideW);
+        joinCells(cx, cy - 5, seamHeight(cz, centreZ(w)), cell, w, SideW);
         nw.add(centreZ(w));
         sw.add(centreZ(w));
         if (TerrainCell* d = cellAt(row - 1, col - 1)) {

@@ -3,14 +3,12 @@
 
 #include "models/mesh_store.h"
 #include "models/object_map.h"
+#include "terrain/cell_rules.h"
 #include "terrain/grid.h"
 #include "terrain/terrain_file.h"
 #include "terrain/world_source.h"
 
 #include <new>
-
-const WorldFile textureLoadOrder[4] = {WorldFile::Water, WorldFile::Dirt, WorldFile::Grass,
-                                       WorldFile::Snow};
 
 TerrainGrid* buildWorld(WorldLoad& load)
 {
@@ -23,9 +21,7 @@ TerrainGrid* buildWorld(WorldLoad& load)
             return nullptr;
         }
     }
-    // A map of empty lines has no cells but still one row table entry per line: it is
-    // bounded by the same number.
-    if (static_cast<long long>(rows) * cols > maxTerrainCells || rows > maxTerrainCells) {
+    if (!terrainFits(rows, cols)) {
         std::fprintf(load.log, "terrain too large: %d x %d cells\n", rows, cols);
         load.result = LoadResult::TooLarge;
         return nullptr;
@@ -38,34 +34,30 @@ TerrainGrid* buildWorld(WorldLoad& load)
     }
     {
         StreamCloser terrain(load.files.open(WorldFile::Terrain));
-        readHeights(terrain.get(), load.log, *grid, load.observers.heights);
+        readHeights(terrain.get(), load.log, *grid);
     }
     for (int row = 0; row < rows; ++row)
         for (int col = 0; col < cols; ++col) grid->stitchCell(row, col);
 
-    const WorldFile models[4] = {WorldFile::Cube, WorldFile::Pyramid, WorldFile::Tree,
-                                 WorldFile::Person};
-    int* ids[4] = {&load.meshIds.cube, &load.meshIds.pyramid, &load.meshIds.tree,
-                   &load.meshIds.person};
-    for (int i = 0; i < 4; ++i) {
-        StreamCloser model(load.files.open(models[i]));
-        *ids[i] = load.meshes.loadMesh(model.get(), load.log, load.observers.models[i]);
+    for (WorldFile model : modelLoadOrder) {
+        StreamCloser in(load.files.open(model));
+        load.meshIds.of(model) = load.meshes.loadMesh(in.get(), load.log);
     }
 
     bool startFound;
     {
         StreamCloser objects(load.files.open(WorldFile::Objects));
-        startFound = loadObjects(*grid, objects.get(), load.meshes, load.meshIds, load.log,
-                                 load.observers.objects);
+        startFound = loadObjects(*grid, objects.get(), load.meshes, load.meshIds, load.log);
     }
     // Without a start cell in the map the player starts above the middle cell, or at
     // (5, 5, 5) in a world without cells.
-    if (!startFound) {
-        if (grid->cellAt(rows / 2, cols / 2)) {
-            grid->setStartCell(rows / 2, cols / 2);
-        } else {
-            grid->startX = grid->startY = grid->startZ = 5;
-        }
+    int middleRow, middleCol;
+    if (!startFound && middleCell(rows, cols, middleRow, middleCol)) {
+        grid->setStartCell(middleRow, middleCol);
+    } else if (!startFound) {
+        grid->startX = startWithoutCells.x;
+        grid->startY = startWithoutCells.y;
+        grid->startZ = startWithoutCells.z;
     }
     grid->placePeople(load.meshes, load.meshIds.person, load.log, load.clock);
     grid->computeNormals(load.log);

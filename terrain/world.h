@@ -4,30 +4,15 @@
 #include "models/object_map.h"
 #include "terrain/grid.h"
 #include "terrain/terrain_file.h"
+#include "terrain/world_source.h"
 
 #include <cstdio>
 #include <ctime>
 
 class MeshStore;
-class ModelObserver;
-class WorldSource;
-enum class WorldFile;
-
-// Largest terrain accepted, in cells (2048 x 2048); a larger map is refused unallocated.
-constexpr long long maxTerrainCells = 4194304;
-
-// The raw textures in the order the load reads them into its one staging buffer.
-extern const WorldFile textureLoadOrder[4];
 
 // How a load ended.
 enum class LoadResult { Loaded, NoTerrain, TooLarge, OutOfMemory };
-
-// Tools that tell a map author where things land watch the readers; the game watches none.
-struct LoadObservers {
-    HeightsObserver* heights = nullptr;
-    ObjectMapObserver* objects = nullptr;
-    ModelObserver* models[4] = {}; // cube, pyramid, tree, person
-};
 
 // One load: where the files come from and where its lines go, the texture names the cells
 // copy, and what it hands back besides the grid (the mesh identifiers, and for the GL load
@@ -39,12 +24,11 @@ struct WorldLoad {
     }
 
     WorldSource& files;
-    MeshStore& meshes;       // receives the four models
-    std::FILE* log;          // every line of the load
-    BandTextures textures;   // generated before the grid: cells copy them
-    MeshIds meshIds;         // filled by the load
-    Clock clock = std::time; // seeds the placement of people
-    LoadObservers observers;
+    MeshStore& meshes;                      // receives the four models
+    std::FILE* log;                         // every line of the load
+    BandTextures textures;                  // generated before the grid: cells copy them
+    MeshIds meshIds;                        // filled by the load
+    Clock clock = std::time;                // seeds the placement of people
     LoadResult result = LoadResult::Loaded; // filled by the load
     int rows = 0, cols = 0;                 // the size measured, once terrain.txt opened
 };

@@ -12,6 +12,14 @@ constexpr int worldFileCount = 10;
 // The file's name in a world folder ("terrain.txt", ..., "snow.raw").
 const char* worldFileName(WorldFile file);
 
+// The four models in the order the load reads them (and the mesh store numbers them).
+inline constexpr WorldFile modelLoadOrder[4] = {WorldFile::Cube, WorldFile::Pyramid,
+                                                WorldFile::Tree, WorldFile::Person};
+
+// The raw textures in the order the load reads them into its one staging buffer.
+inline constexpr WorldFile textureLoadOrder[4] = {WorldFile::Water, WorldFile::Dirt,
+                                                  WorldFile::Grass, WorldFile::Snow};
+
 class WorldSource {
   public:
     virtual ~WorldSource() = default;

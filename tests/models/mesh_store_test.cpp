@@ -1,5 +1,6 @@
-// Tests of the model reader, its observer, the mesh identifiers and the lookup in the store.
+// Tests of the model reader, its reading rule, the mesh identifiers and the lookup in the store.
 #include "models/mesh_store.h"
+#include "models/model_file.h"
 #include "tests/support/test_support.h"
 
 #include <cmath>
@@ -324,49 +325,76 @@ TEST_F(MeshFile, MissingFileReturnsMinusOneAndUsesOneRandomNumber)
     EXPECT_EQ(second, rand());
 }
 
-// Every number the reader tells of, one line each: what, face, corner, bytes, value.
-class NumberLog : public ModelObserver {
-  public:
-    void number(const ModelNumberRead& r) override
+// What the model rule hands over, one line a part, with the bytes and value of each number.
+struct PartsLog {
+    static std::string numbers(const ModelNumberRead* reads, int count)
+    {
+        std::string text;
+        for (int k = 0; k < count; ++k) {
+            char value[32];
+            std::snprintf(value, sizeof value, "%g", reads[k].value);
+            text += " " + std::to_string(reads[k].before) + "-" + std::to_string(reads[k].after) +
+                    (reads[k].converted ? std::string("=") + value : std::string(" failed"));
+        }
+        return text;
+    }
+    void faceCount(int count, const ModelNumberRead& read)
+    {
+        lines += "count " + std::to_string(count) + numbers(&read, 1) + "\n";
+    }
+    void colour(int face, const float* rgb, const ModelNumberRead* reads)
+    {
+        char values[64];
+        std::snprintf(values, sizeof values, " (%g %g %g)", rgb[0], rgb[1], rgb[2]);
+        lines += "colour " + std::to_string(face) + values + numbers(reads, 3) + "\n";
+    }
+    void cornerCount(int face, int count, const ModelNumberRead& read)
+    {
+        lines += "corners " + std::to_string(face) + " " + std::to_string(count) +
+                 numbers(&read, 1) + "\n";
+    }
+    void corner(int face, int corner, const float* p, const ModelNumberRead* reads)
+    {
+        char values[64];
+        std::snprintf(values, sizeof values, " (%g %g %g)", p[0], p[1], p[2]);
+        lines += "corner " + std::to_string(face) + " " + std::to_string(corner) + values +
+                 numbers(reads, 3) + "\n";
+    }
+    void faceEnd(int face) { lines += "end " + std::to_string(face) + "\n"; }
+    void stopped(const ModelNumberRead& read)
     {
         static const char* const names[] = {"count",   "red", "green", "blue",
                                             "corners", "x",   "y",     "z"};
-        char value[32];
-        std::snprintf(value, sizeof value, " %g", r.value);
-        lines += std::string(names[static_cast<int>(r.what)]) + " " + std::to_string(r.face) +
-                 " " + std::to_string(r.corner) + " " + std::to_string(r.before) + "-" +
-                 std::to_string(r.after) + (r.converted ? value : " failed") + "\n";
+        lines += std::string("stopped at ") + names[static_cast<int>(read.what)] + " " +
+                 std::to_string(read.face) + " " + std::to_string(read.corner) + numbers(&read, 1) +
+                 "\n";
     }
     std::string lines;
 };
 
-TEST_F(MeshFile, ObserverHearsEachNumberWithItsBytesAndTheReadIsUnchanged)
+std::string partsOf(const std::string& bytes)
+{
+    InputBytes in(bytes);
+    PartsLog parts;
+    readModel(in.get(), parts);
+    return parts.lines;
+}
+
+TEST_F(MeshFile, RuleHandsOverEachPartWithTheBytesOfItsNumbersAndWhereItStopped)
 {
     const std::string bytes = "1\n0.5 0 1\n3\n7 8 9\n3 x\n";
-    NumberLog numbers;
+    EXPECT_EQ("count 1 0-1=1\n"
+              "colour 0 (0.5 0 1) 1-5=0.5 5-7=0 7-9=1\n"
+              "corners 0 3 9-11=3\n"
+              "corner 0 0 (7 8 9) 11-13=7 13-15=8 15-17=9\n"
+              "stopped at y 0 1 19-20 failed\n",
+              partsOf(bytes));
+
+    // The game's mesh is the same rule's: the lines and the mesh of the parts handed over.
     srand(1);
     InputBytes in(bytes);
     LogStream log;
-    const int id = store.loadMesh(in.get(), log.get(), &numbers);
-    EXPECT_EQ("count -1 -1 0-1 1\n"
-              "red 0 -1 1-5 0.5\n"
-              "green 0 -1 5-7 0\n"
-              "blue 0 -1 7-9 1\n"
-              "corners 0 -1 9-11 3\n"
-              "x 0 0 11-13 7\n"
-              "y 0 0 13-15 8\n"
-              "z 0 0 15-17 9\n"
-              "x 0 1 17-19 3\n"
-              "y 0 1 19-20 failed\n",
-              numbers.lines);
-
-    // Without an observer the same bytes give the same lines and the same mesh.
-    MeshStore unobserved;
-    srand(1);
-    InputBytes again(bytes);
-    LogStream plain;
-    EXPECT_EQ(id, unobserved.loadMesh(again.get(), plain.get()));
-    EXPECT_EQ(plain.text(), log.text());
+    const int id = store.loadMesh(in.get(), log.get());
     EXPECT_EQ(countLine(id, 1) + "face: 0 vertex:0 = 7.000000, 8.000000, 9.000000\n" +
                   createdLine(id),
               log.text());
@@ -374,6 +402,23 @@ TEST_F(MeshFile, ObserverHearsEachNumberWithItsBytesAndTheReadIsUnchanged)
     ASSERT_EQ(1u, head()->faces.size());
     EXPECT_EQ(1, head()->faces[0].vertexCount);
     EXPECT_EQ(0.5f, head()->faces[0].vertices[0].colour[0]);
+}
+
+TEST_F(MeshFile, RuleEndsEachWholeFaceAndReadsNothingPastTheCount)
+{
+    // A face of no corners ends at its count; a face count that does not convert is 0 and
+    // nothing more is read; the text after the last face is never read.
+    EXPECT_EQ("count 2 0-1=2\n"
+              "colour 0 (1 1 1) 1-5=1 5-7=1 7-9=1\n"
+              "corners 0 0 9-11=0\n"
+              "end 0\n"
+              "colour 1 (0 0 0) 11-13=0 13-15=0 15-17=0\n"
+              "corners 1 1 17-19=1\n"
+              "corner 1 0 (1 2 3) 19-21=1 21-23=2 23-25=3\n"
+              "end 1\n",
+              partsOf("2\n1.0 1 1\n0\n0 0 0\n1\n1 2 3\n9 9 9\n"));
+    EXPECT_EQ("count 0 0-0 failed\n", partsOf("x 1 0 0\n"));
+    EXPECT_EQ("count 0 0-0 failed\n", partsOf(""));
 }
 
 class MeshId : public MeshFile {};

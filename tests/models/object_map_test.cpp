@@ -4,6 +4,7 @@
 #include "models/model_instance.h"
 #include "models/object_map.h"
 #include "player/collision.h"
+#include "terrain/byte_reader.h"
 #include "terrain/grid.h"
 #include "tests/support/test_support.h"
 
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -333,3 +335,61 @@ TEST_F(ObjectMap, PlacingWithoutInstanceStillShapesSolidCell)
 }
 
 } // namespace
+
+namespace {
+
+// What the object map's rule hands over, one entry a call.
+struct ObjectBytesLog {
+    void cell(int c, int row, int col)
+    {
+        seen.push_back(std::string("'") + static_cast<char>(c) + "' at " + std::to_string(row) +
+                       "," + std::to_string(col));
+    }
+    void dropped(int c, int row)
+    {
+        seen.push_back(std::string("'") + static_cast<char>(c) + "' dropped from row " +
+                       std::to_string(row));
+    }
+    void lineEnd(int nextRow) { seen.push_back("line end to row " + std::to_string(nextRow)); }
+    std::vector<std::string> seen;
+};
+
+std::pair<std::vector<std::string>, bool> readByRule(const std::string& bytes, int cols,
+                                                     int rowBound)
+{
+    InputBytes in(bytes);
+    ByteReader reader(in.get());
+    ObjectBytesLog log;
+    const bool toTheEnd = readObjectMap(reader, cols, rowBound, log);
+    return {log.seen, toTheEnd};
+}
+
+} // namespace
+
+TEST(ObjectRule, HandsEachByteItsCellOrItsDropAndEachLineEndItsRow)
+{
+    // The third byte of the first line runs past the two columns: it is dropped and moves on
+    // a row, so the LF after it moves on once more.
+    const auto [seen, toTheEnd] = readByRule("CAT\r\nX.\nab\n", 2, noRowBound);
+    const std::vector<std::string> expected = {
+        "'C' at 0,0", "'A' at 0,1",        "'T' dropped from row 0", "line end to row 2",
+        "'X' at 2,0", "'.' at 2,1",        "line end to row 3",      "'a' at 3,0",
+        "'b' at 3,1", "line end to row 4",
+    };
+    EXPECT_EQ(expected, seen);
+    EXPECT_TRUE(toTheEnd);
+}
+
+TEST(ObjectRule, RowBoundStopsAtTheFirstByteOfTheRowPastIt)
+{
+    // why: the game stops at the first byte it reads once the rows are used up; the checker
+    // reads on with no bound, and both must agree on every byte before that one.
+    const std::string bytes = "C.\nX.\nab\n";
+    const auto [unbound, toTheEnd] = readByRule(bytes, 2, noRowBound);
+    const auto [bounded, reachedTheEnd] = readByRule(bytes, 2, 2);
+    EXPECT_TRUE(toTheEnd);
+    EXPECT_FALSE(reachedTheEnd);
+    ASSERT_EQ(6u, bounded.size());
+    EXPECT_EQ("line end to row 2", bounded.back());
+    EXPECT_EQ(std::vector<std::string>(unbound.begin(), unbound.begin() + 6), bounded);
+}

@@ -1,5 +1,5 @@
 // Tests of the height map terrain.txt: measuring its size, reading its heights into a
-// grid, what a watching tool is told, and the byte reader under both.
+// grid, what its reading rule hands a receiver, and the byte reader under both.
 #include "terrain/byte_reader.h"
 #include "terrain/grid.h"
 #include "terrain/terrain_file.h"
@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,7 +28,7 @@ class TerrainFile : public testing::Test {
 
     // Measures the bytes, builds a grid of that size and reads them into it; what the
     // reading wrote goes to `printed` (the measure writes nothing when it succeeds).
-    void load(const std::string& text, HeightsObserver* observer = nullptr)
+    void load(const std::string& text)
     {
         measure(text);
         ASSERT_TRUE(measured);
@@ -36,7 +37,7 @@ class TerrainFile : public testing::Test {
         ASSERT_TRUE(grid->valid());
         InputBytes in(text);
         LogStream log;
-        readHeights(in.get(), log.get(), *grid, observer);
+        readHeights(in.get(), log.get(), *grid);
         printed = log.text();
     }
 
@@ -65,29 +66,36 @@ class TerrainFile : public testing::Test {
 
 using Levels = std::vector<std::string>;
 
-// Writes down what the height reader tells, one entry per call.
-class HeightsLog : public HeightsObserver {
-  public:
-    void cell(long long offset, int c, int row, int col) override
+// Writes down what the height rule hands over, one entry per call.
+struct LevelsLog {
+    void cell(int c, int level, int row, int col)
     {
-        seen.push_back(std::to_string(offset) + ": '" + static_cast<char>(c) + "' at " +
-                       std::to_string(row) + "," + std::to_string(col));
+        seen.push_back(std::string("'") + static_cast<char>(c) + "' level " +
+                       std::to_string(level) + " at " + std::to_string(row) + "," +
+                       std::to_string(col));
     }
-    void lineEnd(long long offset, int nextRow) override
-    {
-        seen.push_back(std::to_string(offset) + ": line end to row " + std::to_string(nextRow));
-    }
+    void lineEnd(int nextRow) { seen.push_back("line end to row " + std::to_string(nextRow)); }
 
     std::vector<std::string> seen;
 };
 
-// Every byte the reader hands out with its offset, as "c@offset" ('$' for a line end).
-std::string bytesAndOffsets(ByteReader& reader)
+// The rule over the bytes with the given bound on the rows: what it handed over, and whether
+// it read to the end of the file.
+std::pair<std::vector<std::string>, bool> readByRule(const std::string& bytes, int cols,
+                                                     int rowBound)
+{
+    InputBytes in(bytes);
+    ByteReader reader(in.get());
+    LevelsLog log;
+    const bool toTheEnd = readLevels(reader, cols, rowBound, log);
+    return {log.seen, toTheEnd};
+}
+
+// Every byte the reader hands out, '$' for a line end.
+std::string bytesRead(ByteReader& reader)
 {
     std::string out;
-    for (int c; (c = reader.get()) != EOF;)
-        out += (c == '\n' ? std::string("$") : std::string(1, static_cast<char>(c))) + "@" +
-               std::to_string(reader.offset()) + " ";
+    for (int c; (c = reader.get()) != EOF;) out += c == '\n' ? '$' : static_cast<char>(c);
     return out;
 }
 
@@ -259,46 +267,52 @@ TEST_F(TerrainFile, CharactersBeyondTheGridAreDropped)
     EXPECT_EQ(0.0f, small->cellAt(1, 1)->vertices[SlotCentre].position[2]);
 }
 
-TEST_F(TerrainFile, ObserverHearsWhereEachByteLandsWithItsOffset)
+TEST(TerrainRule, HandsEachByteItsCellAndLevelAndEachLineEndItsRow)
 {
-    // Offsets count the bytes of the file: a CR LF pair is one line end at its CR, and the
-    // character after it sits two bytes further on.
-    HeightsLog heard;
-    load("1a\r\n345\r\n", &heard);
-    ASSERT_EQ(3, rows);
-    EXPECT_EQ(Levels({"10", "34", "50"}), levels());
+    // A CR LF pair is one line end; a lone letter is level 0 in a cell of its own; the line
+    // one too long spills its last character onto the next row.
+    const auto [seen, toTheEnd] = readByRule("1a\r\n345\r\n", 2, noRowBound);
     const std::vector<std::string> expected = {
-        "0: '1' at 0,0", "1: 'a' at 0,1", "2: line end to row 1", "4: '3' at 1,0",
-        "5: '4' at 1,1", "6: '5' at 2,0", "7: line end to row 3",
+        "'1' level 1 at 0,0", "'a' level 0 at 0,1", "line end to row 1", "'3' level 3 at 1,0",
+        "'4' level 4 at 1,1", "'5' level 5 at 2,0", "line end to row 3",
     };
-    EXPECT_EQ(expected, heard.seen);
-    EXPECT_EQ("loading", printed);
-
-    // The game stops once the rows are used up; an observer hears the rest too, each byte
-    // where it would land, and the grid is the same.
-    HeightsLog rest;
-    load("12\n345\n6", &rest);
-    ASSERT_EQ(3, rows);
-    EXPECT_EQ(Levels({"12", "34", "50"}), levels());
-    EXPECT_EQ("7: '6' at 3,0", rest.seen.back());
+    EXPECT_EQ(expected, seen);
+    EXPECT_TRUE(toTheEnd);
 }
 
-TEST(ByteReader, OffsetsCountFileBytesWithACrLfPairAtItsCr)
+TEST(TerrainRule, RowBoundStopsTheReadingWhereTheGameStops)
+{
+    // why: the game stops once the rows are used up; without a bound the same rule goes on
+    // and tells where each later byte would land, and with one it must stop at the same byte.
+    const std::string bytes = "12\n345\n6\n7";
+    const auto [unbound, toTheEnd] = readByRule(bytes, 2, noRowBound);
+    ASSERT_FALSE(unbound.empty());
+    EXPECT_EQ("'7' level 7 at 4,0", unbound.back());
+    EXPECT_TRUE(toTheEnd);
+    const auto [bounded, stoppedEarly] = readByRule(bytes, 2, 3);
+    EXPECT_FALSE(stoppedEarly);
+    ASSERT_FALSE(bounded.empty());
+    EXPECT_EQ("line end to row 3", bounded.back());
+    EXPECT_EQ(std::vector<std::string>(unbound.begin(), unbound.begin() + bounded.size()), bounded);
+    // A bound of no rows reads nothing at all.
+    EXPECT_EQ(std::vector<std::string>(), readByRule(bytes, 2, 0).first);
+}
+
+TEST(ByteReader, CrLfPairIsOneLineEndALoneCrIsAByte)
 {
     InputBytes in("12\r\n3\r4\n\r\n\r");
     ByteReader reader(in.get());
-    EXPECT_EQ("1@0 2@1 $@2 3@4 \r@5 4@6 $@7 $@8 \r@10 ", bytesAndOffsets(reader));
+    EXPECT_EQ("12$3\r4$$\r", bytesRead(reader));
     EXPECT_EQ(EOF, reader.get());
 }
 
 TEST(ByteReader, ReadsFromWhereTheStreamStands)
 {
-    // Offsets count from where the reader began, not from the start of the stream.
     InputBytes in("ab\r\n5\r\n6");
     ASSERT_EQ('a', std::fgetc(in.get()));
     ASSERT_EQ('b', std::fgetc(in.get()));
     ByteReader reader(in.get());
-    EXPECT_EQ("$@0 5@2 $@3 6@5 ", bytesAndOffsets(reader));
+    EXPECT_EQ("$5$6", bytesRead(reader));
 }
 
 TEST(ByteReader, CrLfSplitAcrossBufferFillsIsOneLineEnd)
@@ -312,9 +326,7 @@ TEST(ByteReader, CrLfSplitAcrossBufferFillsIsOneLineEnd)
     while ((c = reader.get()) == '5') ++fives;
     EXPECT_EQ(fill - 1, fives);
     EXPECT_EQ('\n', c);
-    EXPECT_EQ(static_cast<long long>(fill - 1), reader.offset());
     EXPECT_EQ('7', reader.get());
-    EXPECT_EQ(static_cast<long long>(fill + 1), reader.offset());
     EXPECT_EQ(EOF, reader.get());
     EXPECT_EQ(EOF, reader.get());
 }

@@ -1,6 +1,11 @@
 // Tests of the world picture, read back from the written PNG with libpng: its size for worlds
-// of several shapes, band colours and slopes, objects, start, places for people, findings.
+// of several shapes, band colours and slopes (those of the game's own surface), objects,
+// start, places for people, findings.
+#include "models/mesh_store.h"
+#include "models/object_kinds.h"
 #include "terrain/grid.h"
+#include "terrain/world.h"
+#include "terrain/world_source.h"
 #include "tests/support/test_support.h"
 #include "tools/checker/checker.h"
 #include "tools/picture/picture_parts.h"
@@ -21,15 +26,25 @@ using picture::Rgb;
 
 namespace {
 
-// A stitched grid of rows x cols cells with the given level digits, 0 where none is given.
-std::unique_ptr<TerrainGrid> levelGrid(int rows, int cols,
-                                       const std::vector<std::string>& levels = {})
+// The cells of a world of rows x cols cells as the picture takes them: the given level digits,
+// 0 where none is given, and no objects.
+struct Cells {
+    int rows = 0, cols = 0;
+    std::vector<uint8_t> records;
+};
+
+Cells levelCells(int rows, int cols, const std::vector<std::string>& levels = {})
 {
-    std::vector<std::string> all(rows, std::string(cols, '0'));
-    for (size_t r = 0; r < levels.size() && r < all.size(); ++r)
-        all[r].replace(0, std::min(levels[r].size(), all[r].size()), levels[r]);
-    return makeGrid(all);
+    Cells cells{rows, cols, std::vector<uint8_t>(size_t(rows) * cols, picture::cellRecord(0, -1))};
+    for (size_t r = 0; r < levels.size() && int(r) < rows; ++r)
+        for (size_t c = 0; c < levels[r].size() && int(c) < cols; ++c)
+            cells.records[r * cols + c] = picture::cellRecord(levels[r][c] - '0', -1);
+    return cells;
 }
+
+// The kinds of object by their model, as the table numbers them.
+const int cube = objectKindWith(WorldFile::Cube), pyramid = objectKindWith(WorldFile::Pyramid),
+          tree = objectKindWith(WorldFile::Tree);
 
 // A picture as libpng reads it back.
 struct Decoded {
@@ -82,10 +97,11 @@ void readPng(const std::string& path, Decoded* out)
     std::fclose(file);
 }
 
-// One mark on the cell at (row, col).
+// What one cell shows at (row, col): the mark's flags, and an object (-1 for none).
 struct Mark {
     int row, col;
     uint8_t bits;
+    int object = -1;
 };
 
 // A world drawn and read back, with the side of its cells and the file's bytes.
@@ -110,27 +126,33 @@ struct Drawn {
     }
 };
 
-// Draws the grid with the marks and reads the picture back.
-Drawn draw(const TerrainGrid& grid, const std::vector<Mark>& marks = {})
+// Draws the cells with the marks and their objects and reads the picture back.
+Drawn draw(Cells cells, const std::vector<Mark>& marks = {})
 {
     picture::WorldView view;
-    view.grid = &grid;
-    if (!marks.empty()) view.marks.assign(size_t(grid.rows) * grid.cols, picture::MarkNone);
-    for (const Mark& m : marks) view.marks[size_t(m.row) * grid.cols + m.col] |= m.bits;
+    view.rows = cells.rows;
+    view.cols = cells.cols;
+    if (!marks.empty()) view.marks.assign(size_t(cells.rows) * cells.cols, picture::MarkNone);
+    for (const Mark& m : marks) {
+        uint8_t& record = cells.records[size_t(m.row) * cells.cols + m.col];
+        if (m.object >= 0) record = picture::cellRecord(picture::recordLevel(record), m.object);
+        view.marks[size_t(m.row) * cells.cols + m.col] |= m.bits;
+    }
+    view.cells = cells.records.data();
     std::string error;
     const ScratchFolder folder;
     EXPECT_TRUE(picture::writeWorldPicture(view, folder / "world.png", error)) << error;
     Drawn drawn;
     readPng(folder / "world.png", &drawn.image);
     drawn.bytes = readFile(folder / "world.png");
-    drawn.size = picture::cellPixels(grid.rows, grid.cols);
+    drawn.size = picture::cellPixels(cells.rows, cells.cols);
     return drawn;
 }
 
 // Draws a world of rows x cols cells all of one level digit.
 Drawn drawFlat(int rows, int cols, char level, const std::vector<Mark>& marks)
 {
-    return draw(*levelGrid(rows, cols, std::vector<std::string>(rows, std::string(cols, level))),
+    return draw(levelCells(rows, cols, std::vector<std::string>(rows, std::string(cols, level))),
                 marks);
 }
 
@@ -175,7 +197,7 @@ TEST(WorldPicture, SizeFollowsTheWorldsShape)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.rows) + " x " + std::to_string(c.cols));
-        const Drawn drawn = draw(*levelGrid(c.rows, c.cols));
+        const Drawn drawn = draw(levelCells(c.rows, c.cols));
         EXPECT_EQ(c.cell, drawn.size);
         EXPECT_EQ(8, drawn.image.bitDepth);
         EXPECT_EQ(PNG_COLOR_TYPE_RGB, drawn.image.colourType);
@@ -189,9 +211,9 @@ TEST(WorldPicture, SizeFollowsTheWorldsShape)
 
 TEST(WorldPicture, SameWorldGivesSameBytesWithoutATimeChunk)
 {
-    const auto grid = levelGrid(3, 5, {"01234", "56789", "90000"});
-    const std::string first = draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}}).bytes;
-    EXPECT_EQ(first, draw(*grid, {{1, 1, picture::MarkCube | picture::MarkFinding}}).bytes);
+    const Cells cells = levelCells(3, 5, {"01234", "56789", "90000"});
+    const std::string first = draw(cells, {{1, 1, picture::MarkFinding, cube}}).bytes;
+    EXPECT_EQ(first, draw(cells, {{1, 1, picture::MarkFinding, cube}}).bytes);
     EXPECT_EQ(std::string::npos, first.find("tIME"));
 }
 
@@ -200,7 +222,7 @@ TEST(WorldPicture, FlatCellsShowTheirBandColourAndSlopesStayInTheFamily)
     // Blocks of three columns of water, grass, dirt and snow; the middle column of each is
     // flat, the others slope towards the next block.
     const std::string row = "000444777999";
-    const Drawn drawn = draw(*levelGrid(3, 12, {row, row, row}));
+    const Drawn drawn = draw(levelCells(3, 12, {row, row, row}));
     const Rgb bands[4] = {water, grass, dirt, snow};
     for (int col = 0; col < 12; ++col) {
         SCOPED_TRACE("column " + std::to_string(col));
@@ -215,7 +237,7 @@ TEST(WorldPicture, FlatCellsShowTheirBandColourAndSlopesStayInTheFamily)
 TEST(WorldPicture, SlopesFacingTheNorthWestAreLighter)
 {
     // A grass hill in the middle of a grass plain: light comes from the north-west.
-    const Drawn drawn = draw(*levelGrid(5, 5, {"44444", "44444", "44544", "44444", "44444"}));
+    const Drawn drawn = draw(levelCells(5, 5, {"44444", "44444", "44544", "44444", "44444"}));
     EXPECT_EQ(grass, drawn.centre(0, 0));
     for (auto [r, c] : {std::pair{1, 2}, {2, 1}}) { // facing north, facing west
         const Rgb lit = drawn.centre(r, c);
@@ -227,11 +249,61 @@ TEST(WorldPicture, SlopesFacingTheNorthWestAreLighter)
     }
 }
 
+// why: the picture takes its slopes from the levels and objects alone, by the stitching and
+// flattening arithmetic of the load; every cell must show the surface the game itself builds,
+// its edges stitched to the neighbours' centres and flat under cubes and pyramids.
+TEST(WorldPicture, GroundIsTheSurfaceOfTheGamesOwnLoad)
+{
+    const std::string terrain = "1290\n4444\n5a97\n0819\n3333\n";
+    const std::string objects = "CA.T\n.CCA\nT.A.\nAT.C\n....\n";
+    MemoryWorld files;
+    files.set(WorldFile::Terrain, terrain);
+    files.set(WorldFile::Objects, objects);
+    MeshStore meshes;
+    LogStream log;
+    WorldLoad load(files, meshes, log.get());
+    load.clock = fixedClock;
+    const std::unique_ptr<TerrainGrid> grid(buildWorld(load));
+    ASSERT_NE(nullptr, grid);
+    ASSERT_EQ(6, grid->rows);
+
+    std::vector<std::string> levels;
+    for (size_t at = 0; at < terrain.size(); at = terrain.find('\n', at) + 1)
+        levels.push_back(terrain.substr(at, terrain.find('\n', at) - at));
+    for (std::string& line : levels)
+        for (char& c : line) c = c >= '0' && c <= '9' ? c : '0';
+    std::vector<Mark> marks;
+    for (int row = 0, at = 0; row < 4; ++row, ++at)
+        for (int col = 0; col < 4; ++col, ++at)
+            if (objectKindOf(objects[at]) >= 0)
+                marks.push_back({row, col, 0, objectKindOf(objects[at])});
+    const Drawn drawn = draw(levelCells(6, 4, levels), marks);
+
+    int flat = 0, sloped = 0;
+    for (int row = 0; row < 6; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            const Vertex* v = grid->cellAt(row, col)->vertices;
+            const Rgb expected = picture::groundColour(v[SlotCentre].position[2],
+                                                       v[SlotN].position[2], v[SlotS].position[2],
+                                                       v[SlotE].position[2], v[SlotW].position[2]);
+            // A pixel near the north-west corner, off every object's symbol.
+            EXPECT_EQ(expected, drawn.image.at(col * drawn.size + 1, row * drawn.size + 1))
+                << row << "," << col;
+            const bool isFlat = v[SlotN].position[2] == v[SlotS].position[2] &&
+                                v[SlotE].position[2] == v[SlotW].position[2];
+            flat += isFlat;
+            sloped += !isFlat;
+        }
+    }
+    EXPECT_GT(flat, 6);   // among them the cells under cubes and pyramids
+    EXPECT_GT(sloped, 6); // and stitched slopes
+}
+
 TEST(WorldPicture, ObjectsAreSymbolsOnLargeCellsAndColoursOnSmallOnes)
 {
-    const Rgb colours[3] = {picture::cubeColour, picture::pyramidColour, picture::treeColour};
-    const std::vector<Mark> objects = {
-        {0, 1, picture::MarkCube}, {0, 3, picture::MarkPyramid}, {0, 5, picture::MarkTree}};
+    const Rgb colours[3] = {picture::objectColour(cube), picture::objectColour(pyramid),
+                            picture::objectColour(tree)};
+    const std::vector<Mark> objects = {{0, 1, 0, cube}, {0, 3, 0, pyramid}, {0, 5, 0, tree}};
     EXPECT_FALSE(inAnyBand(colours[0]) || inAnyBand(colours[1]) || inAnyBand(colours[2]));
     EXPECT_TRUE(colours[0] != colours[1] && colours[1] != colours[2] && colours[0] != colours[2]);
     {
@@ -301,13 +373,13 @@ TEST(WorldPicture, CellsAFindingNamesAreOutlinedOrFilled)
     const Rgb finding = picture::findingColour;
     {
         SCOPED_TRACE("large cells: an outline, the cube inside still shown");
-        const Drawn drawn = drawFlat(2, 8, '2', {{1, 3, picture::MarkFinding | picture::MarkCube}});
+        const Drawn drawn = drawFlat(2, 8, '2', {{1, 3, picture::MarkFinding, cube}});
         const int size = drawn.size, left = 3 * size, top = size;
         const int right = left + size - 1, bottom = top + size - 1;
         const int midX = left + size / 2, midY = top + size / 2;
         for (auto [x, y] : {std::pair{left, midY}, {right, midY}, {midX, top}, {midX, bottom}})
             EXPECT_EQ(finding, drawn.image.at(x, y)) << x << "," << y;
-        EXPECT_EQ(picture::cubeColour, drawn.image.at(midX, midY));
+        EXPECT_EQ(picture::objectColour(cube), drawn.image.at(midX, midY));
         EXPECT_EQ(0, drawn.count(1, 2, finding) + drawn.count(1, 4, finding) +
                          drawn.count(0, 3, finding));
     }
@@ -323,10 +395,13 @@ TEST(WorldPicture, CellsAFindingNamesAreOutlinedOrFilled)
 TEST(WorldPicture, FailuresAreReportedWithTheirReason)
 {
     const ScratchFolder folder;
-    const auto grid = levelGrid(48, 48);
+    const Cells cells = levelCells(48, 48);
     picture::WorldView view;
-    view.grid = grid.get();
+    view.rows = view.cols = 48;
     std::string error;
+    EXPECT_FALSE(picture::writeWorldPicture(view, folder / "world.png", error));
+    EXPECT_EQ("no world to draw", error);
+    view.cells = cells.records.data();
     EXPECT_FALSE(picture::writeWorldPicture(view, folder / "no-such-folder/world.png", error));
     EXPECT_EQ("cannot write " + folder / "no-such-folder/world.png: No such file or directory",
               error);
@@ -347,7 +422,7 @@ Drawn drawChecked(const std::string& folder)
     EXPECT_TRUE(checker::writePicture(report, out / "world.png", error)) << error;
     Drawn drawn;
     readPng(out / "world.png", &drawn.image);
-    drawn.size = picture::cellPixels(report.world.grid->rows, report.world.grid->cols);
+    drawn.size = picture::cellPixels(report.world.rows, report.world.cols);
     return drawn;
 }
 
@@ -365,8 +440,9 @@ TEST(CheckedPicture, ShowsWhereTheGamePutsWhatTheFilesSay)
     EXPECT_TRUE(inFamily(drawn.centre(2, 0), snow)) << "the spilled 9";
     EXPECT_GT(drawn.count(2, 0, picture::findingColour), 0) << "outlined: a finding names it";
     EXPECT_TRUE(inFamily(drawn.centre(2, 2), water));
-    EXPECT_EQ(0, drawn.count(1, 4, picture::cubeColour) + drawn.count(2, 0, picture::cubeColour));
-    EXPECT_GT(drawn.count(3, 2, picture::treeColour), 0) << "the tree of the third map line";
+    const Rgb cubeColour = picture::objectColour(cube), treeColour = picture::objectColour(tree);
+    EXPECT_EQ(0, drawn.count(1, 4, cubeColour) + drawn.count(2, 0, cubeColour));
+    EXPECT_GT(drawn.count(3, 2, treeColour), 0) << "the tree of the third map line";
     EXPECT_GT(drawn.count(0, 0, picture::startColour), 0);
     EXPECT_GT(drawn.count(0, 1, picture::peopleColour), 0) << "a place for people";
 }

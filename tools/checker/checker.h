@@ -1,14 +1,16 @@
-// The world checker: loads a world folder with the game's own load code, watching its
-// readers, and lists everything that loads differently from what its author likely meant.
+// The world checker: reads a world with the game's own reading rules and decides what each
+// cell becomes with the game's own functions, without building the game's grid, and lists
+// everything that loads differently from what its author likely meant.
 #pragma once
 
-#include "models/mesh_store.h"
-#include "models/object_map.h"
+#include "terrain/cell_rules.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
+
+class WorldSource;
 
 namespace checker {
 
@@ -32,12 +34,19 @@ struct KindTotal {
 constexpr long long listedPerKind = 1000;
 constexpr int shownPerKind = 10; // printed per kind and file unless every finding is asked for
 
-// The world as the game loaded it: the grid (null when it cannot load), the meshes its
-// instances draw, and what the object map put on each cell, row after row.
+// The world as the game would load it: its size, start and places for people, and one record
+// a cell (picture::cellRecord: its level and the object on it), row after row.
 struct LoadedWorld {
-    std::unique_ptr<TerrainGrid> grid;
-    MeshStore meshes;
-    std::vector<ObjectByte> objects;
+    bool loaded = false; // false when the game cannot load it: no terrain, too large, no memory
+    int rows = 0, cols = 0;
+    StartPoint start;
+    long long peoplePlaces = 0;
+    std::vector<uint8_t> cells;
+
+    // The map level of the cell (row, col) and the object on it (an index into objectKinds,
+    // -1 for none); the cell must lie in the grid.
+    int level(int row, int col) const;
+    int object(int row, int col) const;
 };
 
 struct WorldReport {
@@ -47,7 +56,9 @@ struct WorldReport {
     long long count(Severity severity) const;
 };
 
-// Checks the world whose files lie in `folder`, as the game would find them. Prints nothing.
+// Checks the world whose files `files` gives, as the game would find them. Prints nothing.
+WorldReport checkWorld(WorldSource& files);
+// The same for the world in `folder`, its files opened the way the game opens its own.
 WorldReport checkWorld(const std::string& folder);
 // "terrain.txt:12:41: warning: ..." with "<folder>/" in front unless the folder is ".".
 std::string formatFinding(const std::string& folder, const Finding& finding);
@@ -57,9 +68,11 @@ std::string summaryLine(const std::string& folder, const WorldReport& report);
 int exitStatus(const WorldReport& report);
 // The findings (at most shownPerKind of a kind per file unless `all`) and the summary.
 void printReport(std::FILE* out, const std::string& folder, const WorldReport& report, bool all);
-// Writes the picture of the world as the game loaded it, the cells findings name outlined
-// (report_picture.cpp). False with `error` set when the world does not load or the file
-// cannot be written.
+// Draws the picture of the world as the game loads it, the cells findings name outlined, into
+// `file` (report_picture.cpp). False with `error` set when the world does not load or the
+// picture cannot be written.
+bool writePicture(const WorldReport& report, std::FILE* file, std::string& error);
+// The same into a file created (or replaced) at `path`.
 bool writePicture(const WorldReport& report, const std::string& path, std::string& error);
 // The whole program (cli.cpp): options, checks, output; callable again in the same process.
 // Returns 0 clean or notes only, 1 errors or warnings, 2 bad arguments.

@@ -75,7 +75,7 @@ int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err)
         printReport(out, folder, report, all);
         status = std::max(status, exitStatus(report));
         std::string why;
-        if (!picture.empty() && report.world.grid && !writePicture(report, picture, why)) {
+        if (!picture.empty() && report.world.loaded && !writePicture(report, picture, why)) {
             std::fprintf(err, "%s: %s: %s\n", program, picture.c_str(), why.c_str());
             status = std::max(status, 1);
         }

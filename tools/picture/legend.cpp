@@ -1,9 +1,11 @@
 // The legend block below the map: the bands, objects, start, places for people and findings
 // as the map shows them, and a scale bar, in our own bitmap font at a fixed size.
-#include "terrain/grid.h"
+#include "models/object_kinds.h"
+#include "terrain/bands.h"
 #include "tools/picture/picture_parts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 
 namespace picture {
@@ -146,9 +148,11 @@ void drawLegend(uint8_t* pixels, const Layout& layout, int rows, int cols)
     bandEntry(block, 1, 5.0f, "GRASS 5-25");
     bandEntry(block, 2, 30.0f, "DIRT 30-40");
     bandEntry(block, 3, 45.0f, "SNOW 45");
-    entry(block, 1, 0, MarkCube, layout.cell, "CUBE");
-    entry(block, 1, 1, MarkPyramid, layout.cell, "PYRAMID");
-    entry(block, 1, 2, MarkTree, layout.cell, "TREE");
+    for (int kind = 0; kind < objectKindCount; ++kind) {
+        std::string name = objectKinds[kind].name;
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        entry(block, 1, kind, static_cast<uint8_t>(kind + 1), layout.cell, name);
+    }
     entry(block, 2, 0, MarkStart, layout.cell, "START");
     entry(block, 2, 1, MarkPeople, layout.cell, "PLACE FOR PEOPLE");
     entry(block, 2, 2, MarkFinding, layout.cell, "FINDING");

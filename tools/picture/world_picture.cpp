@@ -2,8 +2,10 @@
 // marks, and the rows of the map and the legend streamed into the PNG writer.
 #include "tools/picture/world_picture.h"
 
+#include "models/object_kinds.h"
 #include "platform/files.h"
-#include "terrain/grid.h"
+#include "terrain/bands.h"
+#include "terrain/cell_rules.h"
 #include "tools/picture/picture_parts.h"
 
 #include <algorithm>
@@ -14,24 +16,21 @@
 
 namespace picture {
 
-const Rgb cubeColour = {255, 215, 0};
-const Rgb pyramidColour = {255, 110, 0};
-const Rgb treeColour = {165, 80, 255};
 const Rgb startColour = {255, 0, 0};
 const Rgb peopleColour = {255, 105, 180};
 const Rgb findingColour = {255, 0, 255};
+
+// The object bits of a mark hold the kind + 1: every kind needs a value of its own.
+static_assert(objectKindCount <= MarkObject, "widen MarkObject for more kinds of object");
 
 namespace {
 
 const Rgb symbolEdge = {0, 0, 0};
 
-Rgb objectColour(uint8_t mark)
+// The kind of object a cell's mark shows, an index into objectKinds; -1 for none.
+int markedKind(uint8_t mark)
 {
-    switch (mark & MarkObject) {
-    case MarkPyramid: return pyramidColour;
-    case MarkCube: return cubeColour;
-    default: return treeColour;
-    }
+    return (mark & MarkObject) - 1;
 }
 
 uint8_t channel(float value)
@@ -80,15 +79,15 @@ float figureShape(float u, float v)
 Rgb symbolPixel(int size, int x, int y, float u, float v, float edge, Rgb ground, uint8_t mark)
 {
     Rgb c = ground;
-    if ((mark & MarkObject) != MarkNone) {
+    if (const int kind = markedKind(mark); kind >= 0) {
         float d;
-        switch (mark & MarkObject) {
-        case MarkCube: d = squareShape(u, v); break;
-        case MarkPyramid: d = triangleShape(u, v, -0.3f, 0.26f, 0.32f); break;
+        switch (objectKinds[kind].symbol) {
+        case '#': d = squareShape(u, v); break;
+        case '^': d = triangleShape(u, v, -0.3f, 0.26f, 0.32f); break;
         default: d = roundShape(u, v, 0, 0, 0.3f); break;
         }
         if (d <= 0)
-            c = objectColour(mark);
+            c = objectColour(kind);
         else if (d <= edge)
             c = symbolEdge;
     }
@@ -120,7 +119,7 @@ Rgb solidColour(Rgb ground, uint8_t mark)
     if (mark & MarkFinding) return findingColour;
     if (mark & MarkStart) return startColour;
     if (mark & MarkPeople) return peopleColour;
-    if ((mark & MarkObject) != MarkNone) return objectColour(mark);
+    if (markedKind(mark) >= 0) return objectColour(markedKind(mark));
     return ground;
 }
 
@@ -135,13 +134,13 @@ class Painter {
     {
         row = new (std::nothrow) uint8_t[static_cast<size_t>(layout.width) * 3];
         legend = new (std::nothrow) uint8_t[static_cast<size_t>(legendWidth) * legendHeight * 3];
-        if (!row || !legend) return false;
+        ground = new (std::nothrow) Rgb[view.cols > 0 ? view.cols : 1];
+        if (!row || !legend || !ground) return false;
         for (int x = 0; x < layout.width; ++x) put(row + x * 3, backgroundColour);
-        drawLegend(legend, layout, view.grid->rows, view.grid->cols);
+        drawLegend(legend, layout, view.rows, view.cols);
         if (layout.cell >= minSymbolCell || view.marks.empty()) return true;
-        const TerrainGrid& grid = *view.grid;
-        for (int r = 0; r < grid.rows; ++r)
-            for (int c = 0; c < grid.cols; ++c)
+        for (int r = 0; r < view.rows; ++r)
+            for (int c = 0; c < view.cols; ++c)
                 if (markAt(r, c) & MarkStart) {
                     try {
                         starts.push_back({r, c});
@@ -156,6 +155,7 @@ class Painter {
     {
         delete[] row;
         delete[] legend;
+        delete[] ground;
     }
     Painter(const Painter&) = delete;
     Painter& operator=(const Painter&) = delete;
@@ -170,10 +170,48 @@ class Painter {
         int row, col;
     };
 
+    size_t indexOf(int r, int c) const
+    {
+        return static_cast<size_t>(r) * static_cast<size_t>(view.cols) + c;
+    }
+
+    // The kind of the object on the cell, an index into objectKinds; -1 for none (or for a
+    // record that names no kind).
+    int objectAt(int r, int c) const
+    {
+        const int kind = recordObject(view.cells[indexOf(r, c)]);
+        return kind < objectKindCount ? kind : -1;
+    }
+
+    // The cell's flags, and the kind + 1 of the object on it in the object bits.
     uint8_t markAt(int r, int c) const
     {
-        if (view.marks.empty()) return MarkNone;
-        return view.marks[static_cast<size_t>(r) * static_cast<size_t>(view.grid->cols) + c];
+        const uint8_t flags =
+            view.marks.empty() ? MarkNone : view.marks[indexOf(r, c)] & ~MarkObject;
+        return static_cast<uint8_t>(flags | (objectAt(r, c) + 1));
+    }
+
+    float centreAt(int r, int c) const
+    {
+        return levelHeight(recordLevel(view.cells[indexOf(r, c)]));
+    }
+
+    // The ground colour of the cell (r, c) from the heights the load gives it: its edge
+    // midpoints stitched to the means of its own and its neighbours' centres, or the whole cell
+    // flat under a solid object; an edge on the border of the grid keeps the centre height.
+    Rgb groundAt(int r, int c) const
+    {
+        const float centre = centreAt(r, c);
+        const int kind = objectAt(r, c);
+        if (kind >= 0 && objectKinds[kind].solid) {
+            const float flat = levelHeight(flattenedLevel(centre));
+            return groundColour(flat, flat, flat, flat, flat);
+        }
+        const float north = r > 0 ? seamHeight(centre, centreAt(r - 1, c)) : centre;
+        const float south = r + 1 < view.rows ? seamHeight(centre, centreAt(r + 1, c)) : centre;
+        const float west = c > 0 ? seamHeight(centre, centreAt(r, c - 1)) : centre;
+        const float east = c + 1 < view.cols ? seamHeight(centre, centreAt(r, c + 1)) : centre;
+        return groundColour(centre, north, south, east, west);
     }
 
     const uint8_t* rowAt(int y)
@@ -195,11 +233,12 @@ class Painter {
     {
         const int size = layout.cell;
         const int r = y / size, inside = y % size;
-        for (int c = 0; c < view.grid->cols; ++c) {
-            const TerrainCell* cell = view.grid->cellAt(r, c);
-            drawCellRow(row + static_cast<size_t>(c) * size * 3, size, inside, groundColour(*cell),
+        // The ground of a row of cells, once for all its pixel rows.
+        if (inside == 0)
+            for (int c = 0; c < view.cols; ++c) ground[c] = groundAt(r, c);
+        for (int c = 0; c < view.cols; ++c)
+            drawCellRow(row + static_cast<size_t>(c) * size * 3, size, inside, ground[c],
                         markAt(r, c));
-        }
         // The starts are in row order: pass those whose ring lies wholly above this row.
         const auto middle = [size](const CellPlace& s) { return s.row * size + size / 2; };
         while (firstStart < starts.size() && middle(starts[firstStart]) + startHaloRadius < y)
@@ -227,19 +266,19 @@ class Painter {
     const Layout layout;
     uint8_t* row = nullptr;        // one picture row, layout.width pixels
     uint8_t* legend = nullptr;     // the legend block, legendWidth x legendHeight pixels
+    Rgb* ground = nullptr;         // the ground colours of the current row of cells
     std::vector<CellPlace> starts; // start cells in row order, where cells are small
     size_t firstStart = 0;         // the first start whose ring may reach the current row
 };
 
-// Whether the view has a grid and one mark per cell (or none); `error` says why not.
+// Whether the view has its cells and one mark per cell (or none); `error` says why not.
 bool viewFits(const WorldView& view, std::string& error)
 {
-    if (!view.grid) {
+    if (view.rows < 0 || view.cols < 0 || (!view.cells && view.rows > 0 && view.cols > 0)) {
         error = "no world to draw";
         return false;
     }
-    const size_t cells =
-        static_cast<size_t>(view.grid->rows) * static_cast<size_t>(view.grid->cols);
+    const size_t cells = static_cast<size_t>(view.rows) * static_cast<size_t>(view.cols);
     if (!view.marks.empty() && view.marks.size() != cells) {
         error = "the marks are " + std::to_string(view.marks.size()) + " for " +
                 std::to_string(cells) + " cells";
@@ -270,14 +309,19 @@ Layout pictureLayout(int rows, int cols)
     return layout;
 }
 
-Rgb groundColour(const TerrainCell& cell)
+Rgb objectColour(int kind)
 {
-    const Vertex* v = cell.vertices;
-    const float* band = bandColour(v[SlotCentre].position[2]);
-    // Rise per unit towards the south (x) and the east (y), from the stitched edge
-    // midpoints ten units apart.
-    const float gx = (v[SlotS].position[2] - v[SlotN].position[2]) / 10.0f;
-    const float gy = (v[SlotE].position[2] - v[SlotW].position[2]) / 10.0f;
+    const uint8_t* c = objectKinds[kind].colour;
+    return {c[0], c[1], c[2]};
+}
+
+Rgb groundColour(float centre, float north, float south, float east, float west)
+{
+    const float* band = bandColour(centre);
+    // Rise per unit towards the south (x) and the east (y), from the edge midpoints ten units
+    // apart.
+    const float gx = (south - north) / 10.0f;
+    const float gy = (east - west) / 10.0f;
     float light = 1.0f;
     if (gx != 0 || gy != 0) {
         // Lambert with the light from the north-west, 45 degrees up, as a share of what
@@ -333,8 +377,7 @@ const Rgb* startHaloColour(double dx, double dy)
 bool writeWorldPicture(const WorldView& view, FILE* file, std::string& error)
 {
     if (!viewFits(view, error)) return false;
-    const TerrainGrid& grid = *view.grid;
-    const Layout layout = pictureLayout(grid.rows, grid.cols);
+    const Layout layout = pictureLayout(view.rows, view.cols);
     Painter painter(view, layout);
     if (!painter.prepare()) {
         error = "out of memory for the picture";

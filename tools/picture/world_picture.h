@@ -7,28 +7,38 @@
 #include <string>
 #include <vector>
 
-class TerrainCell;
-class TerrainGrid;
-
 namespace picture {
 
-// What one cell shows besides its ground, as the game loaded it: an object kind in the low
-// two bits, and flags. The caller knows the reading rules; the picture only draws them.
+// A cell of a world as the game loads it, in one byte: its map level (0 to 9) in the low four
+// bits, and above them the object on it, 0 for none or 1 + its index in objectKinds.
+constexpr uint8_t cellRecord(int level, int objectKind)
+{
+    return static_cast<uint8_t>(level | (objectKind + 1) << 4);
+}
+constexpr int recordLevel(uint8_t record)
+{
+    return record & 0x0F;
+}
+constexpr int recordObject(uint8_t record) // -1 for none
+{
+    return (record >> 4) - 1;
+}
+
+// What a cell shows besides its ground and its object: flags. The caller knows the reading
+// rules; the picture only draws them.
 enum CellMark : uint8_t {
-    MarkNone = 0,     // no object
-    MarkPyramid = 1,  // a pyramid stands on the cell
-    MarkCube = 2,     // a cube stands on the cell
-    MarkTree = 3,     // a tree stands on the cell
-    MarkObject = 3,   // the bits of the object kind
+    MarkNone = 0,
+    MarkObject = 3,   // the bits of the object kind + 1, where the picture draws a cell
     MarkPeople = 4,   // a place for people
     MarkStart = 8,    // the player's start cell
     MarkFinding = 16, // a cell that a finding names
 };
 
-// What to draw: the loaded grid and one mark per cell.
+// What to draw: the world's cells and one mark per cell.
 struct WorldView {
-    const TerrainGrid* grid = nullptr; // heights and slopes; not owned
-    std::vector<uint8_t> marks;        // rows * cols CellMark bits, row after row; empty: none
+    int rows = 0, cols = 0;
+    const uint8_t* cells = nullptr; // rows * cols cellRecord bytes, row after row; not owned
+    std::vector<uint8_t> marks;     // rows * cols CellMark flags, row after row; empty: none
 };
 
 // One colour of the picture, 8 bits a channel.
@@ -39,10 +49,8 @@ struct Rgb {
     bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
 
-// The solid colours of the marks, none of them a band colour lit or shaded.
-extern const Rgb cubeColour;    // yellow
-extern const Rgb pyramidColour; // orange
-extern const Rgb treeColour;    // violet
+// The solid colours of the marks, none of them a band colour lit or shaded (the objects' come
+// from their kinds).
 extern const Rgb startColour;   // red
 extern const Rgb peopleColour;  // pink
 extern const Rgb findingColour; // magenta
@@ -69,13 +77,16 @@ struct Layout {
 int cellPixels(int rows, int cols);
 // The layout of the picture of a world of rows x cols cells (both >= 0).
 Layout pictureLayout(int rows, int cols);
-// The cell's band colour (of its centre height), lighter where the stitched slope faces the
-// light from the north-west, darker where it faces away; exactly the band colour when flat.
-Rgb groundColour(const TerrainCell& cell);
+// The colour of the object kind (an index into objectKinds).
+Rgb objectColour(int kind);
+// The band colour of a cell's centre height, lighter where its slope (from the heights of the
+// midpoints of its edges, north, south, east and west) faces the light from the north-west,
+// darker where it faces away; exactly the band colour when flat.
+Rgb groundColour(float centre, float north, float south, float east, float west);
 
 // Draws the picture and writes it to `file` as an 8-bit RGB PNG, the same bytes for the same
-// world. False with `error` set when the view does not fit its grid or libpng fails; the
-// file may then hold part of a picture.
+// world. False with `error` set when the view's cells or marks are missing or too few, or
+// libpng fails; the file may then hold part of a picture.
 bool writeWorldPicture(const WorldView& view, FILE* file, std::string& error);
 // The same into a file created (or replaced) at `path`.
 bool writeWorldPicture(const WorldView& view, const std::string& path, std::string& error);
