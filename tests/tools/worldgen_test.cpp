@@ -120,10 +120,11 @@ TEST(WorldgenFiles, CopiesTheBundledModelsAndTextures)
 {
     ScratchFolder folder;
     ASSERT_EQ(0, run({"8", "8", "1", folder / "out"}));
-    for (const char* name : assetFiles) {
-        const std::string bundled = readFile(sourcePath("world/" + std::string(name)));
+    for (WorldFile file : assetFiles) {
+        const std::string name = worldFileName(file);
+        const std::string bundled = readFile(sourcePath("world/" + name));
         ASSERT_FALSE(bundled.empty()) << name;
-        EXPECT_EQ(bundled, readFile(folder / ("out/" + std::string(name)))) << name;
+        EXPECT_EQ(bundled, readFile(folder / ("out/" + name))) << name;
     }
 }
 
@@ -334,9 +335,13 @@ std::map<std::string, std::string> snapshot(const std::string& folder)
 }
 
 // The world's ten files in the order the refusal names them.
-const char* const worldFiles[] = {"terrain.txt", "objects.txt", "cube.txt",       "pyramid.txt",
-                                  "tree.txt",    "person.txt",  "water256_2.raw", "dirt.raw",
-                                  "grass.raw",   "snow.raw"};
+std::vector<std::string> worldFiles()
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < worldFileCount; ++i)
+        names.push_back(worldFileName(static_cast<WorldFile>(i)));
+    return names;
+}
 
 std::string refusal(const std::string& folder, const std::string& files)
 {
@@ -350,9 +355,9 @@ TEST(WorldgenKeeps, RefusesAFolderHoldingAnyOneOfTheWorldsFiles)
 {
     ScratchFolder folder;
     const std::string mine = folder / "mine";
-    for (const char* name : worldFiles) {
+    for (const std::string& name : worldFiles()) {
         SCOPED_TRACE(name);
-        folder.write("mine/" + std::string(name), "made by hand");
+        folder.write("mine/" + name, "made by hand");
         folder.write("mine/notes.txt", "mine too");
         const auto before = snapshot(mine);
         const ProgramRun refused = generate({"20", "20", "1", mine});
@@ -417,9 +422,10 @@ TEST(WorldgenKeeps, MissingModelsOrTexturesWriteNothing)
     // why: the maps were written before a missing asset was found, and the half world then
     // made every later run into the same folder need --force.
     ScratchFolder folder;
-    for (const char* name : assetFiles)
-        if (std::string(name) != "snow.raw")
-            folder.write("assets/" + std::string(name), readFile(sourcePath("world/") + name));
+    for (WorldFile file : assetFiles)
+        if (file != WorldFile::Snow)
+            folder.write(std::string("assets/") + worldFileName(file),
+                         readFile(sourcePath("world/") + worldFileName(file)));
     const ProgramRun failed =
         generate({"8", "8", "1", folder / "fresh/w", "--assets", folder / "assets"});
     EXPECT_EQ(1, failed.status);
@@ -440,10 +446,8 @@ TEST(WorldgenKeeps, ForceOverwritesTheWorldAndNothingElse)
     const ProgramRun forced = generate({"24", "26", "2", w, "--force"});
     EXPECT_EQ(0, forced.status) << forced.err;
     ASSERT_EQ(0, run({"24", "26", "2", folder / "fresh"}));
-    for (const char* name : worldFiles)
-        EXPECT_EQ(readFile(folder / ("fresh/" + std::string(name))),
-                  readFile(folder / ("w/" + std::string(name))))
-            << name;
+    for (const std::string& name : worldFiles())
+        EXPECT_EQ(readFile(folder / ("fresh/" + name)), readFile(folder / ("w/" + name))) << name;
     EXPECT_EQ("mine", readFile(folder / "w/notes.txt"));
     // Its own models and textures stay where they are.
     folder.write("w/terrain.txt", "11111");

@@ -1,5 +1,6 @@
 // The generator's command line: parsing the arguments, the usage text, and the whole run.
-#include "terrain/world.h"
+#include "models/object_kinds.h"
+#include "terrain/terrain_file.h"
 #include "tools/checker/checker.h"
 #include "tools/common/cli.h"
 #include "tools/worldgen/worldgen.h"
@@ -186,14 +187,16 @@ int runWorldgen(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
     std::fprintf(out, "%d x %d cells, seed %llu: %lld places for people, ", maps.rows, maps.cols,
                  static_cast<unsigned long long>(options.seed), places);
-    // The last start read wins in the game, and an embedded map may mark it with 'x'.
-    const size_t start = maps.objects.find_last_of("Xx");
+    // The last start read wins in the game, and an embedded map may mark it in lower case.
+    const char starts[] = {startLetter, static_cast<char>(startLetter + ('a' - 'A')), '\0'};
+    const size_t start = maps.objects.find_last_of(starts);
     if (start == std::string::npos) {
         std::fputs("no start cell", out);
     } else {
         // Named as the checker names places: the file, its line and column from 1.
         const unsigned long long cols = static_cast<unsigned long long>(maps.cols);
-        std::fprintf(out, "start at objects.txt:%llu:%llu", start / cols + 1, start % cols + 1);
+        std::fprintf(out, "start at %s:%llu:%llu", worldFileName(WorldFile::Objects),
+                     start / cols + 1, start % cols + 1);
     }
     std::fprintf(out, "; written to %s\n", options.outDir.c_str());
     std::fflush(out);

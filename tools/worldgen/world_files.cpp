@@ -2,6 +2,7 @@
 // and where those bundled files are found.
 #include "tools/worldgen/worldgen.h"
 
+#include "models/object_kinds.h"
 #include "platform/files.h"
 #include "platform/program.h"
 
@@ -19,10 +20,25 @@ namespace fs = std::filesystem;
 
 namespace worldgen {
 
-const char* const assetFiles[8] = {"cube.txt",       "pyramid.txt", "tree.txt",  "person.txt",
-                                   "water256_2.raw", "dirt.raw",    "grass.raw", "snow.raw"};
-
 namespace {
+
+// The path of one of the world's files in the folder `dir`.
+fs::path pathOf(const std::string& dir, WorldFile file)
+{
+    return fs::u8path(dir) / worldFileName(file);
+}
+
+// The bytes an object map may hold: '.', and the letters of the objects and of the start in
+// either case.
+std::string objectMapBytes()
+{
+    std::string bytes = ".";
+    for (const ObjectKind& kind : objectKinds) bytes += kind.letter;
+    bytes += startLetter;
+    for (size_t i = 1, n = bytes.size(); i < n; ++i)
+        bytes += static_cast<char>(bytes[i] + ('a' - 'A'));
+    return bytes;
+}
 
 std::string mapText(const std::string& cells, int rows, int cols)
 {
@@ -106,13 +122,13 @@ bool writeText(const fs::path& path, const std::string& text, bool overwrite, st
 
 std::vector<std::string> existingWorldFiles(const std::string& dir)
 {
-    std::vector<std::string> names = {"terrain.txt", "objects.txt"};
-    names.insert(names.end(), std::begin(assetFiles), std::end(assetFiles));
     std::vector<std::string> found;
-    for (const std::string& name : names) {
+    for (int i = 0; i < worldFileCount; ++i) {
+        const WorldFile file = static_cast<WorldFile>(i);
         std::error_code ec;
         // The link itself: writing through a link would replace the file it points to.
-        if (fs::exists(fs::symlink_status(fs::u8path(dir) / name, ec))) found.push_back(name);
+        if (fs::exists(fs::symlink_status(pathOf(dir, file), ec)))
+            found.push_back(worldFileName(file));
     }
     return found;
 }
@@ -132,12 +148,13 @@ std::string objectsText(const WorldMaps& maps)
 bool readWorld(const std::string& dir, WorldMaps& maps, std::string& error)
 {
     std::vector<std::string> terrain, objects;
-    if (!readMap(fs::u8path(dir) / "terrain.txt", "0123456789", terrain, error)) return false;
-    if (!readMap(fs::u8path(dir) / "objects.txt", ".CATXcatx", objects, error)) return false;
+    if (!readMap(pathOf(dir, WorldFile::Terrain), "0123456789", terrain, error)) return false;
+    if (!readMap(pathOf(dir, WorldFile::Objects), objectMapBytes(), objects, error)) return false;
     if (objects.size() != terrain.size() || objects[0].size() != terrain[0].size()) {
-        error = dir + ": objects.txt is " + std::to_string(objects.size()) + " x " +
-                std::to_string(objects[0].size()) + ", terrain.txt is " +
-                std::to_string(terrain.size()) + " x " + std::to_string(terrain[0].size());
+        error = dir + ": " + worldFileName(WorldFile::Objects) + " is " +
+                std::to_string(objects.size()) + " x " + std::to_string(objects[0].size()) + ", " +
+                worldFileName(WorldFile::Terrain) + " is " + std::to_string(terrain.size()) +
+                " x " + std::to_string(terrain[0].size());
         return false;
     }
     maps.rows = static_cast<int>(terrain.size());
@@ -166,8 +183,8 @@ bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string
     if (!mayWriteWorld(dir, overwrite, error)) return false;
     std::error_code ec;
     // All the assets first: a half-written world would make the next try need --force.
-    for (const char* name : assetFiles) {
-        const fs::path from = fs::u8path(assetsDir) / name;
+    for (WorldFile file : assetFiles) {
+        const fs::path from = pathOf(assetsDir, file);
         if (!fs::is_regular_file(from, ec)) {
             error = "missing model or texture " + from.u8string() + " (use --assets DIR)";
             return false;
@@ -178,14 +195,14 @@ bool writeWorld(const std::string& dir, const WorldMaps& maps, const std::string
         error = "can't create " + dir + ": " + ec.message();
         return false;
     }
-    if (!writeText(fs::u8path(dir) / "terrain.txt", terrainText(maps), overwrite, error))
+    if (!writeText(pathOf(dir, WorldFile::Terrain), terrainText(maps), overwrite, error))
         return false;
-    if (!writeText(fs::u8path(dir) / "objects.txt", objectsText(maps), overwrite, error))
+    if (!writeText(pathOf(dir, WorldFile::Objects), objectsText(maps), overwrite, error))
         return false;
     const fs::copy_options copy =
         overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    for (const char* name : assetFiles) {
-        const fs::path from = fs::u8path(assetsDir) / name, to = fs::u8path(dir) / name;
+    for (WorldFile file : assetFiles) {
+        const fs::path from = pathOf(assetsDir, file), to = pathOf(dir, file);
         // --assets naming the folder itself: its models and textures are there already.
         if (overwrite && fs::equivalent(from, to, ec)) continue;
         fs::copy_file(from, to, copy, ec);
@@ -211,9 +228,10 @@ std::string defaultAssetsDir()
     std::error_code ec;
     const fs::path folder = fs::u8path(platform::programFolder());
     const fs::path installed = (folder / VANTORA_WORLD_FROM_BINDIR).lexically_normal();
-    if (fs::is_regular_file(installed / assetFiles[0], ec)) return installed.u8string();
+    const char* model = worldFileName(assetFiles[0]);
+    if (fs::is_regular_file(installed / model, ec)) return installed.u8string();
     const fs::path staged = folder / "world";
-    if (fs::is_regular_file(staged / assetFiles[0], ec)) return staged.u8string();
+    if (fs::is_regular_file(staged / model, ec)) return staged.u8string();
     // Neither: the installed place, which the error message then names.
     return installed.u8string();
 }

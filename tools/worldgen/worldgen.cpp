@@ -2,12 +2,22 @@
 // woods and the start cell, and embedding a small world in the middle of a larger one.
 #include "tools/worldgen/worldgen.h"
 
+#include "models/object_kinds.h"
+#include "terrain/cell_rules.h"
+#include "terrain/terrain_file.h"
+
 #include <algorithm>
 #include <numeric>
 
 namespace worldgen {
 
 namespace {
+
+// The letters the generator writes: cubes and pyramids make villages, trees woods.
+constexpr char cubeLetter = objectKinds[objectKindWith(WorldFile::Cube)].letter;
+constexpr char pyramidLetter = objectKinds[objectKindWith(WorldFile::Pyramid)].letter;
+constexpr char treeLetter = objectKinds[objectKindWith(WorldFile::Tree)].letter;
+constexpr char noObject = '.';
 
 // Cumulative shares of the levels 0..9 in thousandths: 12 % water, 16 % digit 1 (the
 // people's ground), 11/10/9/8 % for levels 2 to 5, 10/9/8 % dirt, 7 % snow.
@@ -71,7 +81,8 @@ void placeVillages(WorldMaps& maps, Rng& rng)
         int row, col;
         auto centre = [&](int r, int c) {
             const char level = maps.level(r, c);
-            return level >= '2' && level <= '4' && maps.object(r, c) == '.' && flat(maps, r, c);
+            return level >= '2' && level <= '4' && maps.object(r, c) == noObject &&
+                   flat(maps, r, c);
         };
         if (!drawCell(maps, rng, centre, row, col)) continue;
         const char level = maps.level(row, col);
@@ -80,9 +91,9 @@ void placeVillages(WorldMaps& maps, Rng& rng)
             for (int dc = -radius; dc <= radius; ++dc) {
                 const int r = row + dr, c = col + dc;
                 if (dr * dr + dc * dc > radius * radius || !inGrid(maps, r, c)) continue;
-                if (maps.level(r, c) != level || maps.object(r, c) != '.') continue;
+                if (maps.level(r, c) != level || maps.object(r, c) != noObject) continue;
                 if (rng.below(100) >= 45) continue; // the gaps between houses are the streets
-                maps.object(r, c) = rng.below(100) < 70 ? 'C' : 'A';
+                maps.object(r, c) = rng.below(100) < 70 ? cubeLetter : pyramidLetter;
             }
         }
     }
@@ -96,7 +107,7 @@ void placeWoods(WorldMaps& maps, Rng& rng)
         int row, col;
         auto centre = [&](int r, int c) {
             const char level = maps.level(r, c);
-            return level >= '3' && level <= '7' && maps.object(r, c) == '.';
+            return level >= '3' && level <= '7' && maps.object(r, c) == noObject;
         };
         if (!drawCell(maps, rng, centre, row, col)) continue;
         const int radius = 2 + static_cast<int>(rng.below(4));
@@ -105,10 +116,10 @@ void placeWoods(WorldMaps& maps, Rng& rng)
                 const int r = row + dr, c = col + dc, d2 = dr * dr + dc * dc;
                 if (d2 > radius * radius || !inGrid(maps, r, c)) continue;
                 const char level = maps.level(r, c);
-                if (level < '2' || level > '7' || maps.object(r, c) != '.') continue;
+                if (level < '2' || level > '7' || maps.object(r, c) != noObject) continue;
                 // Dense in the middle of the wood, thin at its rim.
                 const int chance = 80 - 60 * d2 / (radius * radius);
-                if (static_cast<int>(rng.below(100)) < chance) maps.object(r, c) = 'T';
+                if (static_cast<int>(rng.below(100)) < chance) maps.object(r, c) = treeLetter;
             }
         }
     }
@@ -135,7 +146,7 @@ void placeStart(WorldMaps& maps)
         for (int row = 0; row < maps.rows; ++row) {
             for (int col = 0; col < maps.cols; ++col) {
                 const char level = maps.level(row, col);
-                if (maps.object(row, col) != '.' || level < '1' || level > '8') continue;
+                if (maps.object(row, col) != noObject || level < '1' || level > '8') continue;
                 if (pass == 0 && (level < '6' || !hillTop(maps, row, col))) continue;
                 // Smaller is better: distance first, then (second pass) height.
                 long long key = middleDistance2(maps, row, col);
@@ -147,7 +158,7 @@ void placeStart(WorldMaps& maps)
             }
         }
     }
-    if (bestKey >= 0) maps.objects[best] = 'X';
+    if (bestKey >= 0) maps.objects[best] = startLetter;
 }
 
 } // namespace
@@ -240,7 +251,7 @@ WorldMaps generateWorld(int rows, int cols, uint64_t seed, double peopleAway)
     Rng villageRng(seed ^ 0x76696C6C61676500ULL);
     Rng woodRng(seed ^ 0x776F6F6473000000ULL);
     maps.terrain = levelsByRank(fractalNoise(rows, cols, noiseRng));
-    maps.objects.assign(maps.terrain.size(), '.');
+    maps.objects.assign(maps.terrain.size(), noObject);
 
     if (peopleAway > 0) {
         for (int row = 0; row < rows; ++row) {
@@ -267,7 +278,7 @@ bool embedWorld(const WorldMaps& inner, WorldMaps& outer, double margin, std::st
         return false;
     }
     const int top = (outer.rows - inner.rows) / 2, left = (outer.cols - inner.cols) / 2;
-    std::replace(outer.objects.begin(), outer.objects.end(), 'X', '.');
+    std::replace(outer.objects.begin(), outer.objects.end(), startLetter, noObject);
     for (int row = 0; row < inner.rows; ++row) {
         for (int col = 0; col < inner.cols; ++col) {
             outer.level(top + row, left + col) = inner.level(row, col);
@@ -295,9 +306,8 @@ long long countPeoplePlaces(const WorldMaps& maps)
 {
     long long count = 0;
     for (size_t i = 0; i < maps.terrain.size(); ++i)
-        count += maps.terrain[i] == '1' && maps.objects[i] != 'C' && maps.objects[i] != 'A' &&
-                 maps.objects[i] != 'T' && maps.objects[i] != 'c' && maps.objects[i] != 'a' &&
-                 maps.objects[i] != 't';
+        count += canHoldPerson(levelHeight(digitLevel(maps.terrain[i])),
+                               objectKindOf(maps.objects[i]) >= 0);
     return count;
 }
 

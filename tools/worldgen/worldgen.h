@@ -2,6 +2,8 @@
 // embedding a small world in the middle of a large one, and writing a world folder.
 #pragma once
 
+#include "terrain/world_source.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -32,7 +34,8 @@ class Rng {
 };
 
 // Both maps of a world, row after row without line ends: `terrain` holds one digit per cell,
-// `objects` one of 'C' (cube), 'A' (pyramid), 'T' (tree), 'X' (start) or '.' per cell.
+// `objects` per cell the letter of a kind of object (models/object_kinds.h: 'C' cube,
+// 'A' pyramid, 'T' tree), the start letter 'X', or '.' for none.
 struct WorldMaps {
     int rows = 0;
     int cols = 0;
@@ -74,7 +77,7 @@ WorldMaps generateWorld(int rows, int cols, uint64_t seed, double peopleAway = 0
 // False, with `error` set, when inner does not fit.
 bool embedWorld(const WorldMaps& inner, WorldMaps& outer, double margin, std::string& error);
 
-// Free cells of digit 1: the places where the game may put people.
+// Free cells of digit 1: the places where the game may put people, by the game's own test.
 long long countPeoplePlaces(const WorldMaps& maps);
 
 // The maps as file text: rows lines of cols characters, no line end after the last one.
@@ -86,7 +89,9 @@ std::string objectsText(const WorldMaps& maps);
 bool readWorld(const std::string& dir, WorldMaps& maps, std::string& error);
 
 // The model and texture files a world folder needs besides its two maps.
-extern const char* const assetFiles[8];
+inline constexpr WorldFile assetFiles[8] = {WorldFile::Cube,   WorldFile::Pyramid, WorldFile::Tree,
+                                            WorldFile::Person, WorldFile::Water,   WorldFile::Dirt,
+                                            WorldFile::Grass,  WorldFile::Snow};
 
 // True when writing a world into `dir` replaces nothing, or `overwrite` allows it. Else
 // false, with `error` naming the folder and the world's files it holds (anything by those
