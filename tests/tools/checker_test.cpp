@@ -333,6 +333,80 @@ TEST(CheckerTerrain, MapsTheGameRefusesAreRefused)
     EXPECT_NE(std::string::npos, printed(report).find("the game cannot load this world"));
 }
 
+TEST(CheckerByteOrderMark, EachMapAndModelSaysWhatTheGameMakesOfIt)
+{
+    // An editor's byte-order mark in front of both maps and a model. In the height map its
+    // three bytes are three water cells and widen the first line; behind them the 'a' is the
+    // only non-digit told of.
+    const std::string mark = "\xEF\xBB\xBF";
+    TestWorld world;
+    world.write("terrain.txt", mark + "11a1\n1111\n1111");
+    world.write("objects.txt", mark + "C..X\n....\n....");
+    world.write("cube.txt", mark + world.read("cube.txt"));
+    const std::string intro = "warning: the file starts with a UTF-8 byte-order mark (the bytes "
+                              "EF BB BF, which some editors, Notepad among them, write and do not "
+                              "show): ";
+    EXPECT_EQ(
+        "terrain.txt:1:1: " + intro +
+            "the game reads them as three characters that are no digits, so the first 3 cells "
+            "of row 1 are water, and the first line, whose length sets the width of the grid, "
+            "is 3 characters longer than it looks\n"
+            "terrain.txt:1:6: warning: 'a' is not a digit: its cell (row 1, column 6) is water, "
+            "level 0\n"
+            "terrain.txt:2:5: warning: the line has 4 characters, the first line 7: the last 3 "
+            "cells of row 2 are water, level 0\n"
+            "terrain.txt:3:5: warning: the line has 4 characters, the first line 7: the last 3 "
+            "cells of row 3 are water, level 0\n"
+            "terrain.txt: note: 10 free cells at height 5 (terrain digit 1 without a cube, pyramid "
+            "or tree) can hold the 5 people\n"
+            "objects.txt:1:1: " +
+            intro +
+            "the game reads them as three empty cells at the start of row 1, so everything on "
+            "the first line, objects and start alike, stands 3 columns further east than "
+            "written\n"
+            "cube.txt:1:1: " +
+            intro +
+            "the game's reader takes them for text where the face count belongs, so the count "
+            "reads as 0 and the model has no faces: it draws nothing\n"
+            "checked .: 3 rows x 7 columns, start (5, 65, 10), 10 places for people; 0 errors, 6 "
+            "warnings, 1 note\n",
+        printed(world.check()));
+
+    // The game does what the lines say.
+    FolderWorld files(world.path());
+    MeshStore meshes;
+    StreamCloser quiet(std::tmpfile());
+    WorldLoad load(files, meshes, quiet.get());
+    load.clock = fixedClock;
+    const std::unique_ptr<TerrainGrid> grid(buildWorld(load));
+    ASSERT_NE(nullptr, grid);
+    EXPECT_EQ(7, grid->cols);
+    for (int col = 0; col < 3; ++col)
+        EXPECT_EQ(0.0f, grid->cellAt(0, col)->vertices[SlotCentre].position[2]) << col;
+    EXPECT_EQ(5.0f, grid->cellAt(0, 3)->vertices[SlotCentre].position[2]);
+    ASSERT_EQ(nullptr, grid->cellAt(0, 0)->model);
+    ASSERT_NE(nullptr, grid->cellAt(0, 3)->model);
+    ASSERT_NE(nullptr, grid->cellAt(0, 3)->model->mesh);
+    EXPECT_EQ(0, grid->cellAt(0, 3)->model->mesh->faceCount);
+    EXPECT_EQ(65, grid->startY);
+
+    // A model of nothing but the mark, and an object map on a grid too narrow for it.
+    world.write("terrain.txt", "11\n11");
+    world.write("objects.txt", mark + "X.\n..");
+    world.write("cube.txt", mark);
+    const std::vector<std::string> warnings = findingLines(world.check(), Severity::Warning);
+    ASSERT_GE(warnings.size(), 2u);
+    EXPECT_EQ("objects.txt:1:1: " + intro +
+                  "the game reads them as bytes of the first line, empty cells or, past the two "
+                  "columns of a row, dropped ones, so the line's own bytes come 3 places later "
+                  "than written",
+              warnings[0]);
+    EXPECT_EQ("cube.txt:1:1: " + intro +
+                  "the game's reader takes them for text where the face count belongs, so the "
+                  "count reads as 0 and the model has no faces: it draws nothing",
+              warnings.back());
+}
+
 TEST(CheckerModels, FindingsFollowWhatTheGameReadsOfOddNumbers)
 {
     TestWorld world;

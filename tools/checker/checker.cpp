@@ -19,6 +19,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdarg>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <tuple>
@@ -90,6 +91,23 @@ bool isObjectLetter(int c)
     return objectKindOf(c) >= 0 || isStartByte(c);
 }
 
+// The UTF-8 byte-order mark, which some editors, Notepad among them, put at the start of a
+// text file and do not show; the game's readers take its bytes for text like any other.
+const char byteOrderMark[] = "\xEF\xBB\xBF";
+constexpr long long byteOrderMarkLength = 3;
+const char* const byteOrderMarkIntro =
+    "the file starts with a UTF-8 byte-order mark (the bytes EF BB BF, which some editors, "
+    "Notepad among them, write and do not show): ";
+
+// Whether the file starts with the byte-order mark.
+bool startsWithMark(WorldSource& files, WorldFile file)
+{
+    StreamCloser in(files.open(file));
+    char start[byteOrderMarkLength];
+    return in.get() && std::fread(start, 1, sizeof start, in.get()) == sizeof start &&
+           std::memcmp(start, byteOrderMark, sizeof start) == 0;
+}
+
 // A place in a text file: line and column from 1.
 struct Place {
     long long line = 0, column = 0;
@@ -139,8 +157,10 @@ std::string defaultStart(const LoadedWorld& world)
 // findings of a line are made when it ends.
 class TerrainCheck {
   public:
-    explicit TerrainCheck(CheckRun& run)
-        : run(run), rows(run.report.world.rows), cols(run.report.world.cols)
+    // `marked`: the file starts with the byte-order mark, whose bytes have a finding of
+    // their own.
+    TerrainCheck(CheckRun& run, bool marked)
+        : run(run), rows(run.report.world.rows), cols(run.report.world.cols), marked(marked)
     {
     }
 
@@ -154,7 +174,8 @@ class TerrainCheck {
             return;
         }
         if (col < cols) run.cell(row, col) = picture::cellRecord(level, -1);
-        if (!isDigit(c) && line.odd++ == 0) line.odd0 = {line.length, c, row, col};
+        const bool inMark = marked && lineIndex == 0 && line.length <= byteOrderMarkLength;
+        if (!isDigit(c) && !inMark && line.odd++ == 0) line.odd0 = {line.length, c, row, col};
     }
     void lineEnd(int nextRow)
     {
@@ -240,6 +261,7 @@ class TerrainCheck {
 
     CheckRun& run;
     const int rows, cols;
+    const bool marked;
     Line line;
     long long lineIndex = 0, previousLineLength = 0;
     bool lastWasLineEnd = false;
@@ -496,7 +518,12 @@ class ModelCheck {
         complete = read.converted;
         previousEnd = text.lineOf(read.after - 1);
         lastAfter = read.after;
-        if (!read.converted)
+        if (text.bytes.compare(0, byteOrderMarkLength, byteOrderMark) == 0)
+            add(0, S::Warning, "byte-order mark",
+                std::string(byteOrderMarkIntro) +
+                    "the game's reader takes them for text where the face count belongs, so the "
+                    "count reads as 0 and the model has no faces: it draws nothing");
+        else if (!read.converted)
             add(countAt < text.size() ? countAt : -1, S::Error, "not numbers",
                 countAt < text.size()
                     ? format("'%s' is not a number: the face count reads as 0, so "
@@ -826,9 +853,17 @@ bool checkTerrain(CheckRun& run)
                                 : "the first line is empty, and its length sets the width of the "
                                   "grid: there are "
                                   "no cells, and nothing of the map is used");
+    const bool marked = startsWithMark(run.files, WorldFile::Terrain);
+    if (marked)
+        run.add(WorldFile::Terrain, {1, 1}, S::Warning, "byte-order mark",
+                std::string(byteOrderMarkIntro) +
+                    "the game reads them as three characters that are no digits, so the first "
+                    "3 cells of row 1 are water, and the first line, whose length sets the width "
+                    "of the grid, is 3 characters longer than it looks",
+                0, 0);
     StreamCloser in(run.files.open(WorldFile::Terrain));
     ByteReader reader(in.get());
-    TerrainCheck terrain(run);
+    TerrainCheck terrain(run, marked);
     readLevels(reader, world.cols, noRowBound, terrain);
     terrain.finish();
     return true;
@@ -846,8 +881,21 @@ void checkObjects(CheckRun& run)
                     defaultStart(run.report.world));
         return;
     }
+    const int cols = run.report.world.cols;
+    if (cols > 0 && startsWithMark(run.files, WorldFile::Objects))
+        run.add(WorldFile::Objects, {1, 1}, S::Warning, "byte-order mark",
+                std::string(byteOrderMarkIntro) +
+                    (cols >= byteOrderMarkLength
+                         ? "the game reads them as three empty cells at the start of row 1, so "
+                           "everything on the first line, objects and start alike, stands 3 "
+                           "columns further east than written"
+                         : format("the game reads them as bytes of the first line, empty cells "
+                                  "or, past the %s of a row, dropped ones, so the line's own "
+                                  "bytes come 3 places later than written",
+                                  cols == 1 ? "one column" : "two columns")),
+                0, 0);
     ByteReader reader(in.get());
-    readObjectMap(reader, run.report.world.cols, noRowBound, objects);
+    readObjectMap(reader, cols, noRowBound, objects);
     objects.finish();
 }
 
