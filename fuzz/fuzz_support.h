@@ -1,11 +1,13 @@
-// Shared pieces of the fuzz targets: the input as a stream in memory, a stream that swallows
-// the readers' lines, a fixed clock, and a check that aborts on failure.
+// Shared pieces of the fuzz targets: the input as a stream in memory or as a whole world, a
+// stream that swallows the readers' lines, a fixed clock, and a check that aborts on failure.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+
+class MemoryWorld;
 
 // Aborts with the failed condition on standard error: libFuzzer records the input.
 #define FUZZ_CHECK(condition)                                                                      \
@@ -28,6 +30,11 @@ std::time_t frozenClock(std::time_t* out);
 // tracing a world takes about 15 microseconds a cell, and on a busy machine a grid of
 // 100,000 cells passed the one-second limit that marks a hang.
 constexpr long long fuzzCellCap = 4096;
+
+// A whole world from one input: the pieces between each "\n====\n" are terrain.txt,
+// objects.txt, the four models and the four raw textures, in that order; files that no piece
+// reaches are missing.
+void splitWorld(const uint8_t* data, size_t size, MemoryWorld& world);
 
 // The fuzzer's bytes as a stream to read (fmemopen); closed on destruction.
 class InputStream {

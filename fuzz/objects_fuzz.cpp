@@ -4,6 +4,7 @@
 #include "fuzz/fuzz_support.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
+#include "models/object_kinds.h"
 #include "models/object_map.h"
 #include "terrain/grid.h"
 
@@ -79,26 +80,20 @@ void checkCell(const TerrainCell& cell, const TerrainCell& before)
     FUZZ_CHECK(cell.texture == bandTexture(names, cell.vertices[SlotCentre].position[2]));
 }
 
-int objectKind(uint8_t c)
+// The passable value of the object that byte c places: 0 solid, 1 passable, -1 for none.
+int passableOf(uint8_t c)
 {
-    switch (c) {
-    case 'A':
-    case 'a':
-    case 'C':
-    case 'c': return 0; // solid
-    case 'T':
-    case 't': return 1; // passable
-    default: return -1;
-    }
+    const int kind = objectKindOf(c);
+    return kind < 0 ? -1 : objectKinds[kind].solid ? 0 : 1;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    ids.cube = readModel(cubeModel, sizeof cubeModel - 1);
-    ids.pyramid = readModel(cubeModel, sizeof cubeModel - 1);
-    ids.tree = readModel(treeModel, sizeof treeModel - 1);
+    for (const ObjectKind& kind : objectKinds)
+        ids.of(kind.model) = kind.solid ? readModel(cubeModel, sizeof cubeModel - 1)
+                                        : readModel(treeModel, sizeof treeModel - 1);
     reference();
     return 0;
 }
@@ -127,9 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (lineLength > 0 && lf && data[lineLength - 1] == '\r') --lineLength;
     for (int col = 0; col < gridCols && static_cast<size_t>(col) < lineLength; ++col) {
         const TerrainCell& cell = *grid->cellAt(0, col);
-        const int kind = objectKind(data[col]);
-        FUZZ_CHECK((kind < 0) == (cell.model == nullptr));
-        if (kind >= 0) FUZZ_CHECK(cell.model->passable == kind);
+        const int passable = passableOf(data[col]);
+        FUZZ_CHECK((passable < 0) == (cell.model == nullptr));
+        if (passable >= 0) FUZZ_CHECK(cell.model->passable == passable);
     }
 
     if (started) {

@@ -1,7 +1,6 @@
-// Fuzz target: a whole world from one input, over the GL-free steps of the load, then a
-// short fixed flight through it. The input is split at each "\n====\n" into terrain.txt,
-// objects.txt, the four models and the four raw textures, in that order; files the input
-// does not reach are missing. Checks the start, the people, the normals and the textures.
+// Fuzz target: a whole world from one input (splitWorld), over the GL-free steps of the
+// load, then a short fixed flight through it. Checks the start, the people, the normals and
+// the textures.
 #include "fuzz/fuzz_support.h"
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
@@ -20,24 +19,7 @@
 
 namespace {
 
-const char separator[] = "\n====\n";
-constexpr size_t separatorLength = sizeof separator - 1;
-
 const BandTextures names{11, 12, 13, 14};
-
-// The pieces of the input, in the load's file order; files that no piece reaches are missing.
-void splitFiles(const uint8_t* data, size_t size, MemoryWorld& world)
-{
-    const uint8_t* end = data + size;
-    const uint8_t* piece = data;
-    for (int i = 0; i < worldFileCount && piece; ++i) {
-        const uint8_t* next =
-            static_cast<const uint8_t*>(memmem(piece, end - piece, separator, separatorLength));
-        world.set(static_cast<WorldFile>(i),
-                  std::string(reinterpret_cast<const char*>(piece), (next ? next : end) - piece));
-        piece = next ? next + separatorLength : nullptr;
-    }
-}
 
 bool isUnit(const float* n)
 {
@@ -109,7 +91,7 @@ void fly(TerrainGrid& grid, const MeshStore& meshes, int personMeshId)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     MemoryWorld files;
-    splitFiles(data, size, files);
+    splitWorld(data, size, files);
     std::srand(1);
 
     // Within the load's own limit a terrain can still ask for gigabytes; such inputs are
@@ -130,8 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (grid) {
         checkWorld(*grid);
         TextureStaging staging = {};
-        for (WorldFile texture :
-             {WorldFile::Water, WorldFile::Dirt, WorldFile::Grass, WorldFile::Snow}) {
+        for (WorldFile texture : textureLoadOrder) {
             StreamCloser in(files.open(texture));
             readRawTexture(in.get(), staging);
         }

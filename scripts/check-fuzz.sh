@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzing of the readers of the world's files, in build-fuzz (`cmake --preset fuzz`).
+# Fuzzing of the readers of the world's files and of the world checker, in build-fuzz
+# (`cmake --preset fuzz`).
 #   scripts/check-fuzz.sh short   each target replays its seed corpus (fuzz/corpus/<target>),
 #                                 then fuzzes for FUZZ_SECONDS (15) from a fixed seed
 #   scripts/check-fuzz.sh long    each target in turn, one at a time, until 10 million runs
 #                                 or FUZZ_LONG_SECONDS (1800); the corpus it grows is kept in
 #                                 build-fuzz/fuzz-corpus/<target>, logs in build-fuzz/fuzz-logs
-# Names after the mode pick targets (terrain objects model texture world); default all.
+# Names after the mode pick targets (terrain objects model texture world checker); default all.
 # A target fails on a crash, a sanitizer report, a failed check, a leak, a run over 1 s or
 # more than 2 GiB. Inputs that failed are written to build-fuzz/fuzz-artifacts/. Every target
 # runs even when one fails; the status is 1 when any failed.
@@ -22,9 +23,10 @@ cd "$root"
 
 # Per target: the largest input (a 64 KiB terrain stays far below the cell limit once the
 # targets skip any grid over 4,096 cells) and extra options.
-declare -A maxLen=([terrain]=65536 [objects]=16384 [model]=16384 [texture]=16384 [world]=65536)
+declare -A maxLen=([terrain]=65536 [objects]=16384 [model]=16384 [texture]=16384 [world]=65536
+                  [checker]=65536)
 declare -A extra=([model]="-dict=$root/fuzz/model.dict")
-targets=(terrain objects model texture world)
+targets=(terrain objects model texture world checker)
 if [[ $# -gt 1 ]]; then
     for target in "${@:2}"; do
         [[ -n ${maxLen[$target]:-} ]] || {

@@ -69,11 +69,12 @@ int exitStatus(const WorldReport& report);
 // The findings (at most shownPerKind of a kind per file unless `all`) and the summary.
 void printReport(std::FILE* out, const std::string& folder, const WorldReport& report, bool all);
 // Draws the picture of the world as the game loads it, the cells findings name outlined, into
-// `file` (report_picture.cpp). False with `error` set when the world does not load or the
-// picture cannot be written.
-bool writePicture(const WorldReport& report, std::FILE* file, std::string& error);
-// The same into a file created (or replaced) at `path`.
+// a file created (or replaced) at `path` (report_picture.cpp). False with `error` set when the
+// world does not load or the picture cannot be written.
 bool writePicture(const WorldReport& report, const std::string& path, std::string& error);
+// The same into a stream, the map within `mapSide` pixels a side (picture::maxMapSide in the
+// picture at a path).
+bool writePicture(const WorldReport& report, std::FILE* file, int mapSide, std::string& error);
 // The whole program (cli.cpp): options, checks, output; callable again in the same process.
 // Returns 0 clean or notes only, 1 errors or warnings, 2 bad arguments.
 int runChecker(int argc, char** argv, std::FILE* out, std::FILE* err);

@@ -38,9 +38,10 @@ bool viewOf(const WorldReport& report, picture::WorldView& view, std::string& er
 
 } // namespace
 
-bool writePicture(const WorldReport& report, std::FILE* file, std::string& error)
+bool writePicture(const WorldReport& report, std::FILE* file, int mapSide, std::string& error)
 {
     picture::WorldView view;
+    view.mapSide = mapSide;
     return viewOf(report, view, error) && picture::writeWorldPicture(view, file, error);
 }
 

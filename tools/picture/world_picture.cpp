@@ -289,16 +289,16 @@ bool viewFits(const WorldView& view, std::string& error)
 
 } // namespace
 
-int cellPixels(int rows, int cols)
+int cellPixels(int rows, int cols, int mapSide)
 {
     const int longest = std::max(rows, cols);
-    return longest > 0 ? std::max(1, maxMapSide / longest) : 1;
+    return longest > 0 ? std::max(1, mapSide / longest) : 1;
 }
 
-Layout pictureLayout(int rows, int cols)
+Layout pictureLayout(int rows, int cols, int mapSide)
 {
     Layout layout;
-    layout.cell = cellPixels(rows, cols);
+    layout.cell = cellPixels(rows, cols, mapSide);
     // A world without cells (one row of no columns) has no map, only the legend.
     if (rows > 0 && cols > 0) {
         layout.mapWidth = cols * layout.cell;
@@ -377,7 +377,7 @@ const Rgb* startHaloColour(double dx, double dy)
 bool writeWorldPicture(const WorldView& view, FILE* file, std::string& error)
 {
     if (!viewFits(view, error)) return false;
-    const Layout layout = pictureLayout(view.rows, view.cols);
+    const Layout layout = pictureLayout(view.rows, view.cols, view.mapSide);
     Painter painter(view, layout);
     if (!painter.prepare()) {
         error = "out of memory for the picture";

@@ -34,11 +34,15 @@ enum CellMark : uint8_t {
     MarkFinding = 16, // a cell that a finding names
 };
 
+// The map fits in this many pixels a side unless its cells are already one pixel.
+constexpr int maxMapSide = 2048;
+
 // What to draw: the world's cells and one mark per cell.
 struct WorldView {
     int rows = 0, cols = 0;
     const uint8_t* cells = nullptr; // rows * cols cellRecord bytes, row after row; not owned
     std::vector<uint8_t> marks;     // rows * cols CellMark flags, row after row; empty: none
+    int mapSide = maxMapSide;       // the map fits in this many pixels a side (see cellPixels)
 };
 
 // One colour of the picture, 8 bits a channel.
@@ -55,8 +59,6 @@ extern const Rgb startColour;   // red
 extern const Rgb peopleColour;  // pink
 extern const Rgb findingColour; // magenta
 
-// The map fits in this many pixels a side unless its cells are already one pixel.
-constexpr int maxMapSide = 2048;
 // Cells of at least this many pixels show symbols; smaller ones one solid colour.
 constexpr int minSymbolCell = 8;
 // The legend block below the map, at the left, drawn at this fixed size.
@@ -72,11 +74,11 @@ struct Layout {
     int height = 0;    // mapHeight + legendHeight
 };
 
-// The side of a cell: the largest whole number of pixels that keeps the map within
-// maxMapSide a side, never less than 1.
-int cellPixels(int rows, int cols);
+// The side of a cell: the largest whole number of pixels that keeps the map within mapSide
+// (maxMapSide for every picture the tools write) a side, never less than 1.
+int cellPixels(int rows, int cols, int mapSide = maxMapSide);
 // The layout of the picture of a world of rows x cols cells (both >= 0).
-Layout pictureLayout(int rows, int cols);
+Layout pictureLayout(int rows, int cols, int mapSide = maxMapSide);
 // The colour of the object kind (an index into objectKinds).
 Rgb objectColour(int kind);
 // The band colour of a cell's centre height, lighter where its slope (from the heights of the
