@@ -44,11 +44,12 @@ inline StartPoint startAbove(int row, int col, float centreHeight)
 }
 
 // The cell the player starts above when the object map names none: the middle one. False in a
-// world without cells, where the start is startWithoutCells.
+// world without cells.
 inline bool middleCell(int rows, int cols, int& row, int& col)
 {
     row = rows / 2;
     col = cols / 2;
     return row < rows && col < cols;
 }
+// The start in a world without cells, which the object map cannot name either.
 constexpr StartPoint startWithoutCells = {5, 5, 5};

@@ -34,7 +34,7 @@ inline int digitLevel(int c)
 // No bound on the rows a rule reads: it reads to the end of the file.
 constexpr int noRowBound = INT_MAX;
 
-// The one to the next row; rows stop counting at INT_MAX.
+// The row after `row`: the maps' readers stop counting rows at INT_MAX.
 inline int rowAfter(int row)
 {
     return row < INT_MAX ? row + 1 : row;

@@ -15,11 +15,13 @@ constexpr uint8_t cellRecord(int level, int objectKind)
 {
     return static_cast<uint8_t>(level | (objectKind + 1) << 4);
 }
+// The map level of a cell's record.
 constexpr int recordLevel(uint8_t record)
 {
     return record & 0x0F;
 }
-constexpr int recordObject(uint8_t record) // -1 for none
+// The object of a cell's record, an index into objectKinds; -1 for none.
+constexpr int recordObject(uint8_t record)
 {
     return (record >> 4) - 1;
 }
