@@ -54,23 +54,6 @@ counter=$(realpath "$counter")
 source "$root/tests/e2e/lib.sh"
 need_tools wine wineserver
 
-# The Wine prefix, some 700 MB, is of no use after the run, whatever its outcome.
-fps_cleanup()
-{
-    local status=$?
-    stop_wine
-    rm -rf "$E2E_TMP/wine"
-    if ((status == 0)); then
-        e2e_cleanup
-    else
-        return_status "$status" || e2e_cleanup
-    fi
-}
-return_status()
-{
-    return "$1"
-}
-trap fps_cleanup EXIT
 
 # Wine puts its window at (4, 23) on a screen without a window manager.
 start_xvfb 640x640

@@ -15,36 +15,10 @@
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/../e2e/lib.sh"
 
-if [[ ! -f "$VANTORA_EXE" ]]; then
-    [[ -z "${VANTORA_REQUIRE_WINDOWS:-}" ]] || fail "no Windows build at $VANTORA_EXE (make windows)"
-    echo "[$E2E_NAME] skipped: no Windows build at $VANTORA_EXE (make windows)"
-    trap - EXIT
-    rm -rf "$E2E_TMP"
-    exit 77
-fi
+need_windows_build
 need_tools wine wineserver xwininfo
 windows_like=${VANTORA_WINDOWS_LIKE:-$(dirname "$VANTORA_BIN")/tests/windows/libvantora_windows_like.so}
 [[ -f "$windows_like" ]] || fail "no preload at $windows_like (target vantora_windows_like)"
-
-# The Wine prefix (some 700 MB) tells nothing about a failure: it goes even when the other
-# files of a failed run are kept.
-play_cleanup()
-{
-    local status=$?
-    stop_wine
-    rm -rf "$E2E_TMP/wine"
-    # e2e_cleanup reads the script's status from $?.
-    if ((status == 0)); then
-        e2e_cleanup
-    else
-        return_status "$status" || e2e_cleanup
-    fi
-}
-return_status()
-{
-    return "$1"
-}
-trap play_cleanup EXIT
 
 # Wine puts its window at (4, 23) on a screen without a window manager: a 500 x 500 screen
 # would cut it.

@@ -38,19 +38,8 @@ cleanup()
 trap cleanup EXIT
 wine_start "$tmp/wine" || exit 1
 
-passed=0 failed=0
-fail()
-{
-    echo "FAIL: $*"
-    failed=$((failed + 1))
-}
-# check WHAT COMMAND...: passes when the command succeeds, else names WHAT as failed.
-check()
-{
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else fail "$what"; fi
-}
+# shellcheck source=tests/windows/tally.sh
+source "$source_dir/tests/windows/tally.sh"
 
 # The path of a Linux file as a Windows program under Wine names it: the Linux root is Z:.
 windows_path()
@@ -266,5 +255,4 @@ for name in "${world_files[@]}" Karte-ß.png; do
         "$tmp/gen-windows/Neue-Welt-Ünï/$name"
 done
 
-echo "$passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+tally_end

@@ -40,19 +40,8 @@ done
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantora-windows-zip.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 
-passed=0 failed=0
-fail()
-{
-    echo "FAIL: $*"
-    failed=$((failed + 1))
-}
-# check WHAT COMMAND...: passes when the command succeeds, else names WHAT as failed.
-check()
-{
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else fail "$what"; fi
-}
+# shellcheck source=tests/windows/tally.sh
+source "$source_dir/tests/windows/tally.sh"
 # fails COMMAND...: succeeds when the command fails (its complaints are not shown).
 fails() { ! "$@" 2>/dev/null; }
 
@@ -76,7 +65,7 @@ $(diff "$tmp/expected-names" "$tmp/sorted-names")" cmp -s "$tmp/expected-names" 
 check "the zip's entries are not in byte order" cmp -s "$tmp/sorted-names" "$tmp/names"
 
 mkdir "$tmp/x"
-unzip -qq "$zip" -d "$tmp/x" || { fail "cannot extract the zip"; echo "$passed passed, $failed failed"; exit 1; }
+unzip -qq "$zip" -d "$tmp/x" || { fail "cannot extract the zip"; tally_end; exit 1; }
 folder=$tmp/x/$name
 
 # --- The world: the bundled one, byte for byte. ---
@@ -235,5 +224,4 @@ for run in 1 2; do
         [ "$sum" == "$original" ]
 done
 
-echo "$passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+tally_end
