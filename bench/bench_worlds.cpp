@@ -60,6 +60,17 @@ void openWindow(int& argc, char** argv)
     glutHideWindow();
 }
 
+std::vector<BenchWorld> generatedWorlds()
+{
+    std::vector<BenchWorld> worlds;
+    for (int side : {30, 300, 1000}) {
+        const std::string name = std::to_string(side) + "x" + std::to_string(side);
+        const int offset = (side - 30) / 2;
+        worlds.push_back({name, "", side, side, nullptr, offset, offset});
+    }
+    return worlds;
+}
+
 std::vector<BenchWorld> makeWorlds()
 {
     std::string pattern =
@@ -70,21 +81,21 @@ std::vector<BenchWorld> makeWorlds()
     }
     tempRoot = pattern;
 
+    std::vector<BenchWorld> worlds = generatedWorlds();
     const worldgen::WorldMaps small = worldgen::generateWorld(30, 30, 30, peopleAway);
-    std::vector<BenchWorld> worlds;
-    worlds.push_back({"30x30", tempRoot + "/30x30", 30, 30, nullptr, 0, 0});
-    if (!writeGenerated(worlds.back().dir, small)) std::exit(1);
-    for (int side : {300, 1000}) {
-        worldgen::WorldMaps maps = worldgen::generateWorld(side, side, side);
+    for (BenchWorld& world : worlds) {
+        world.dir = tempRoot + "/" + world.name;
+        if (world.rows == small.rows) { // the neighbourhood itself
+            if (!writeGenerated(world.dir, small)) std::exit(1);
+            continue;
+        }
+        worldgen::WorldMaps maps = worldgen::generateWorld(world.rows, world.cols, world.rows);
         std::string error;
         if (!worldgen::embedWorld(small, maps, peopleAway, error)) {
             std::fprintf(stderr, "bench: %s\n", error.c_str());
             std::exit(1);
         }
-        const std::string name = std::to_string(side) + "x" + std::to_string(side);
-        const int offset = (side - 30) / 2;
-        worlds.push_back({name, tempRoot + "/" + name, side, side, nullptr, offset, offset});
-        if (!writeGenerated(worlds.back().dir, maps)) std::exit(1);
+        if (!writeGenerated(world.dir, maps)) std::exit(1);
     }
     worlds.push_back({"bundled", VANTORA_SOURCE_DIR "/world", 48, 48, nullptr, 0, 0});
     return worlds;

@@ -31,6 +31,9 @@ const char* modeName(DrawMode mode);
 // Makes the program's hidden 500 x 500 GLUT window with its GL context.
 void openWindow(int& argc, char** argv);
 
+// The generated worlds (names, sizes, the neighbourhood's place), not yet written or loaded:
+// 30x30, 300x300, 1000x1000.
+std::vector<BenchWorld> generatedWorlds();
 // Writes the generated worlds into a new temporary folder (removed by removeWorlds) and
 // returns them with the bundled world: 30x30, 300x300, 1000x1000, bundled.
 std::vector<BenchWorld> makeWorlds();

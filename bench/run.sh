@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every benchmark in one command, on an already built tree (it builds nothing): the frame
-# check (same GL calls on every world size, no allocation per frame), the Google benchmarks
-# under Xvfb (medians of 5 interleaved repetitions), then the start-up of the real game.
+# check (one frame issues the same GL calls on every world size, recorded with apitrace),
+# the Google benchmarks under Xvfb (medians of 5 repetitions run in random order), then the
+# start-up of the real game.
 # Results also go to <build>/bench-results/. Extra arguments go to the Google benchmarks,
 # e.g. --benchmark_filter=Frame.
 # Usage: bench/run.sh [build-folder] [benchmark flags...]
@@ -16,6 +17,10 @@ for program in bench/vantora_bench bench/vantora_frame_check vantora tools/world
         exit 2
     fi
 done
+if ! command -v apitrace >/dev/null; then
+    echo "run: apitrace is missing (Debian package apitrace); the frame check records with it" >&2
+    exit 2
+fi
 results=$build/bench-results
 mkdir -p "$results"
 status=0
