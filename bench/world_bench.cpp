@@ -1,7 +1,9 @@
 // Google benchmarks of the game on generated worlds of 30 x 30, 300 x 300 and 1000 x 1000
 // cells that share the neighbourhood around the player, and on the bundled world: the
-// whole load, one terrain pass per drawing mode, one display frame, the collision test,
-// stitching and normals per cell. Run under Xvfb (bench/run.sh).
+// whole load, one terrain pass per drawing mode, one display frame, frames of two worlds in
+// turn, the collision test, stitching and normals per cell. Run under Xvfb (bench/run.sh).
+// Whatever draws is timed by the wall clock and by the whole process's CPU time, which
+// includes the rasteriser's threads.
 #include "app/display.h"
 #include "app/game_state.h"
 #include "bench/bench_worlds.h"
@@ -14,7 +16,6 @@
 #include "terrain/world_source.h"
 
 #include <GL/gl.h>
-#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -28,61 +29,6 @@ using bench::BenchWorld;
 using bench::DrawMode;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double>& values)
-{
-    if (values.empty()) return 0;
-    const size_t middle = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + middle, values.end());
-    return values[middle];
-}
-
-// Seconds of CPU used by the whole process, the rasteriser's threads included: on a shared
-// machine a steadier measure of a frame's work than the wall clock.
-double processSeconds()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
-// Wall and process CPU times of each frame of one benchmark run, kept without allocating
-// inside the timed loop; reported as their medians.
-class FrameTimes {
-  public:
-    FrameTimes()
-    {
-        wall.reserve(1 << 16);
-        cpu.reserve(1 << 16);
-    }
-    void start()
-    {
-        wallStart = Clock::now();
-        cpuStart = processSeconds();
-    }
-    void stop()
-    {
-        if (wall.size() == wall.capacity()) return;
-        wall.push_back(std::chrono::duration<double, std::micro>(Clock::now() - wallStart).count());
-        cpu.push_back((processSeconds() - cpuStart) * 1e6);
-    }
-    double wallMedian() { return median(wall); }
-    double cpuMedian() { return median(cpu); }
-    size_t count() const { return wall.size(); }
-    void report(benchmark::State& state)
-    {
-        state.counters["frames"] = static_cast<double>(count());
-        state.counters["median_frame_us"] = wallMedian();
-        state.counters["median_cpu_us"] = cpuMedian();
-    }
-
-  private:
-    std::vector<double> wall, cpu;
-    Clock::time_point wallStart;
-    double cpuStart = 0;
-};
 
 // The whole load, textures included, as start-up runs it; cells per second. Between loads
 // the world, its meshes and three of its four texture names are freed (the load forgets the
@@ -133,18 +79,14 @@ void drawGridBench(benchmark::State& state, const BenchWorld* world, DrawMode mo
         glEnable(GL_POLYGON_OFFSET_FILL);
         glPolygonOffset(1.0f, 1.0f);
     }
-    FrameTimes times;
     for (auto _ : state) {
-        times.start();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const float grey = mode == DrawMode::HiddenLine ? 0.0f : 1.0f;
         glColor3f(grey, grey, grey);
         world->grid->drawGrid(params);
         glFinish();
-        times.stop();
     }
     glDisable(GL_POLYGON_OFFSET_FILL);
-    times.report(state);
 }
 
 // One whole display frame (both terrain passes where the mode has two, the HUD and the
@@ -155,20 +97,19 @@ void frameBench(benchmark::State& state, const BenchWorld* world, DrawMode mode)
     bench::setMode(mode);
     display();
     glFinish();
-    FrameTimes times;
     for (auto _ : state) {
-        times.start();
         display();
         glFinish();
-        times.stop();
     }
-    times.report(state);
     state.SetItemsProcessed(state.iterations());
 }
 
 // Frames on the 30 x 30 world and on a big one in turn, the order swapped at every
 // iteration, so that both meet the same load on a shared machine: the steadiest comparison
-// of the two. Reports each world's median frame and the big world's change against it.
+// of the two, which the library cannot make (it times one thing per run). The library times
+// the pair; each world's frames are timed here too, by the wall clock and by the process's
+// CPU time, and reported per iteration as counters, whose medians over the repetitions the
+// library gives as it does for its own times.
 void framePairBench(benchmark::State& state, const BenchWorld* small, const BenchWorld* big,
                     DrawMode mode)
 {
@@ -178,29 +119,27 @@ void framePairBench(benchmark::State& state, const BenchWorld* small, const Benc
         display();
         glFinish();
     }
-    FrameTimes smallTimes, bigTimes;
+    double wall[2] = {0, 0}, cpu[2] = {0, 0}; // seconds; [0] small, [1] big
     bool bigFirst = false;
     for (auto _ : state) {
         for (int turn = 0; turn < 2; ++turn) {
-            const bool isBig = (turn == 0) == bigFirst;
-            bench::standInMiddle(isBig ? *big : *small);
-            FrameTimes& times = isBig ? bigTimes : smallTimes;
-            times.start();
+            const int which = (turn == 0) == bigFirst ? 1 : 0;
+            bench::standInMiddle(which ? *big : *small);
+            const auto wallStart = std::chrono::steady_clock::now();
+            const std::clock_t cpuStart = std::clock(); // the whole process's CPU time
             display();
             glFinish();
-            times.stop();
+            cpu[which] += static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+            wall[which] +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         }
         bigFirst = !bigFirst;
     }
-    const double smallWall = smallTimes.wallMedian(), bigWall = bigTimes.wallMedian();
-    const double smallCpu = smallTimes.cpuMedian(), bigCpu = bigTimes.cpuMedian();
-    state.counters["frames"] = static_cast<double>(smallTimes.count() + bigTimes.count());
-    state.counters["small_frame_us"] = smallWall;
-    state.counters["big_frame_us"] = bigWall;
-    state.counters["change_pct"] = smallWall > 0 ? 100.0 * (bigWall / smallWall - 1) : 0;
-    state.counters["small_cpu_us"] = smallCpu;
-    state.counters["big_cpu_us"] = bigCpu;
-    state.counters["cpu_change_pct"] = smallCpu > 0 ? 100.0 * (bigCpu / smallCpu - 1) : 0;
+    using benchmark::Counter;
+    state.counters["small_us"] = Counter(wall[0] * 1e6, Counter::kAvgIterations);
+    state.counters["big_us"] = Counter(wall[1] * 1e6, Counter::kAvgIterations);
+    state.counters["small_cpu_us"] = Counter(cpu[0] * 1e6, Counter::kAvgIterations);
+    state.counters["big_cpu_us"] = Counter(cpu[1] * 1e6, Counter::kAvgIterations);
 }
 
 // Points spread over the whole world at heights 0 to 50, none under a solid object (that
@@ -295,8 +234,8 @@ void vertexNormalsBench(benchmark::State& state, const BenchWorld* world)
 }
 
 // The console output (medians only when there are repetitions), then a summary of the frame
-// figures: the interleaved pairs, then each world's own frame and terrain pass, the 300 x 300
-// and 1000 x 1000 worlds against the 30 x 30 one.
+// figures: the pairs, then each world's own frame and terrain pass, the 300 x 300 and
+// 1000 x 1000 worlds against the 30 x 30 one.
 class SummaryReporter : public benchmark::ConsoleReporter {
   public:
     SummaryReporter() : ConsoleReporter(OO_None) {}
@@ -311,8 +250,11 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             if (!median && !single) continue;
             shown.push_back(run);
             if (run.error_occurred) continue;
-            std::map<std::string, double>& values = figures[run.run_name.function_name];
-            for (const auto& counter : run.counters) values[counter.first] = counter.second.value;
+            Figures& f = figures[run.run_name.function_name];
+            f.wall = run.GetAdjustedRealTime();
+            f.cpu = run.GetAdjustedCPUTime();
+            for (const auto& counter : run.counters)
+                f.counters[counter.first] = counter.second.value;
         }
         if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
     }
@@ -321,47 +263,45 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     {
         std::ostream& out = GetOutputStream();
         char text[160];
-        out << "\nFrame pairs (frames of two worlds in turn): median frame in microseconds, "
-               "wall clock / process CPU\n";
+        out << "\nFrame pairs (frames of two worlds in turn): frame in microseconds, wall clock / "
+               "process CPU\n";
         for (DrawMode mode : bench::allModes) {
             for (const char* size : {"300x300", "1000x1000"}) {
                 const std::string name =
                     std::string("FramePair/") + bench::modeName(mode) + "/" + size;
                 const auto found = figures.find(name);
                 if (found == figures.end()) continue;
-                std::map<std::string, double>& v = found->second;
+                std::map<std::string, double>& v = found->second.counters;
                 std::snprintf(text, sizeof text,
                               "%-31s 30x30 %5.0f / %5.0f  %-9s %5.0f / %5.0f  change %+5.1f %% "
                               "/ %+5.1f %%\n",
-                              name.c_str(), v["small_frame_us"], v["small_cpu_us"], size,
-                              v["big_frame_us"], v["big_cpu_us"], v["change_pct"],
-                              v["cpu_change_pct"]);
+                              name.c_str(), v["small_us"], v["small_cpu_us"], size, v["big_us"],
+                              v["big_cpu_us"], change(v["big_us"], v["small_us"]),
+                              change(v["big_cpu_us"], v["small_cpu_us"]));
                 out << text;
             }
         }
-        out << "\nEach world on its own: median frame or pass in microseconds, wall clock / "
-               "process CPU, and the change against 30x30\n";
+        out << "\nEach world on its own: frame or pass in microseconds, wall clock / process CPU, "
+               "and the change against 30x30\n";
         for (const char* kind : {"Frame", "DrawGrid"}) {
             for (DrawMode mode : bench::allModes) {
                 const std::string stem = std::string(kind) + "/" + bench::modeName(mode) + "/";
                 const auto small = figures.find(stem + "30x30");
                 if (small == figures.end()) continue;
-                const double smallWall = small->second["median_frame_us"];
-                const double smallCpu = small->second["median_cpu_us"];
-                std::snprintf(text, sizeof text, "%-22s 30x30 %5.0f / %5.0f", stem.c_str(),
-                              smallWall, smallCpu);
+                const Figures& s = small->second;
+                std::snprintf(text, sizeof text, "%-22s 30x30 %5.0f / %5.0f", stem.c_str(), s.wall,
+                              s.cpu);
                 out << text;
                 for (const char* size : {"300x300", "1000x1000", "bundled"}) {
                     const auto other = figures.find(stem + size);
                     if (other == figures.end()) continue;
-                    const double wall = other->second["median_frame_us"];
-                    const double cpu = other->second["median_cpu_us"];
+                    const Figures& o = other->second;
                     if (std::string(size) == "bundled") {
-                        std::snprintf(text, sizeof text, " | bundled %5.0f / %5.0f", wall, cpu);
+                        std::snprintf(text, sizeof text, " | bundled %5.0f / %5.0f", o.wall, o.cpu);
                     } else {
                         std::snprintf(text, sizeof text,
-                                      " | %s %5.0f / %5.0f (%+.1f %% / %+.1f %%)", size, wall, cpu,
-                                      100.0 * (wall / smallWall - 1), 100.0 * (cpu / smallCpu - 1));
+                                      " | %s %5.0f / %5.0f (%+.1f %% / %+.1f %%)", size, o.wall,
+                                      o.cpu, change(o.wall, s.wall), change(o.cpu, s.cpu));
                     }
                     out << text;
                 }
@@ -372,7 +312,17 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     }
 
   private:
-    std::map<std::string, std::map<std::string, double>> figures;
+    // Per iteration: the times in the benchmark's unit (microseconds for everything that
+    // draws), the counters as reported.
+    struct Figures {
+        double wall = 0, cpu = 0;
+        std::map<std::string, double> counters;
+    };
+    static double change(double value, double base)
+    {
+        return base > 0 ? 100.0 * (value / base - 1) : 0;
+    }
+    std::map<std::string, Figures> figures;
 };
 
 void registerAll(std::vector<BenchWorld>& worlds)
@@ -382,30 +332,36 @@ void registerAll(std::vector<BenchWorld>& worlds)
         all.push_back(&world);
         if (world.name != "bundled") sizes.push_back(&world);
     }
-    auto name = [](const std::string& kind, DrawMode mode, const BenchWorld* world) {
-        return kind + "/" + bench::modeName(mode) + "/" + world->name;
+    auto name = [](const std::string& kind, DrawMode mode, const std::string& world) {
+        return kind + "/" + bench::modeName(mode) + "/" + world;
     };
+    // What draws is timed by the wall clock (the Time column, which also sets the
+    // iterations) and by the CPU time of the whole process (the CPU column).
     for (BenchWorld* world : all)
         benchmark::RegisterBenchmark(("LoadWorld/" + world->name).c_str(), loadWorldBench, world)
             ->Unit(benchmark::kMillisecond)
+            ->MeasureProcessCPUTime()
             ->UseRealTime();
     for (DrawMode mode : bench::allModes) {
-        for (BenchWorld* world : {sizes[1], sizes[2]})
-            benchmark::RegisterBenchmark(name("FramePair", mode, world).c_str(), framePairBench,
-                                         sizes[0], world, mode)
+        for (BenchWorld* big : {sizes[1], sizes[2]})
+            benchmark::RegisterBenchmark(name("FramePair", mode, big->name).c_str(), framePairBench,
+                                         sizes[0], big, mode)
                 ->Unit(benchmark::kMicrosecond)
+                ->MeasureProcessCPUTime()
                 ->UseRealTime()
                 ->MinTime(1.0);
         for (BenchWorld* world : all)
-            benchmark::RegisterBenchmark(name("Frame", mode, world).c_str(), frameBench, world,
-                                         mode)
+            benchmark::RegisterBenchmark(name("Frame", mode, world->name).c_str(), frameBench,
+                                         world, mode)
                 ->Unit(benchmark::kMicrosecond)
+                ->MeasureProcessCPUTime()
                 ->UseRealTime()
                 ->MinTime(0.5);
         for (BenchWorld* world : sizes)
-            benchmark::RegisterBenchmark(name("DrawGrid", mode, world).c_str(), drawGridBench,
+            benchmark::RegisterBenchmark(name("DrawGrid", mode, world->name).c_str(), drawGridBench,
                                          world, mode)
                 ->Unit(benchmark::kMicrosecond)
+                ->MeasureProcessCPUTime()
                 ->UseRealTime()
                 ->MinTime(0.3);
     }
