@@ -21,15 +21,10 @@ done
 
 # shellcheck source=scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
+# shellcheck source=scripts/game.sh
+source "$root/scripts/game.sh"
 work=$(mktemp -d /tmp/vantora-startup-XXXXXX)
-game_pid=""
-# shellcheck disable=SC2317 # run by the EXIT trap
-cleanup() {
-    if [[ -n $game_pid ]]; then kill "$game_pid" 2>/dev/null || true; fi
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'game_stop_all; xvfb_stop; rm -rf "$work"' EXIT
 
 "$worldgen" 30 30 1 "$work/30x30" >/dev/null
 "$worldgen" 1000 1000 1 "$work/1000x1000" >/dev/null
@@ -45,17 +40,15 @@ fi
 start_once() {
     local dir=$1 stamp=$work/stamp timing=$work/time.txt
     rm -f "$stamp" "$timing"
-    local begin
+    local begin game_pid=""
     begin=$(date +%s%N)
-    (cd "$dir" && exec /usr/bin/time -v -o "$timing" stdbuf -oL "$game" 2>> "$work/stderr.txt") \
-        > >(grep -m1 -q -- '- player start$' && date +%s%N > "$stamp"; cat > /dev/null) &
-    local time_pid=$!
+    game_start "$dir" >(grep -m1 -q -- '- player start$' && date +%s%N >"$stamp"; cat >/dev/null) \
+        "$work/stderr.txt" /usr/bin/time -v -o "$timing" stdbuf -oL "$game"
     # /usr/bin/time runs the game as its child (stdbuf executes it in place).
-    game_pid=""
     for _ in $(seq 6000); do # at most about 60 s
         [[ -s $stamp ]] && break
         [[ -z $game_pid ]] &&
-            game_pid=$(ps -o pid=,comm= --ppid "$time_pid" | awk '$2 == "vantora" { print $1 }')
+            game_pid=$(ps -o pid=,comm= --ppid "$GAME_PID" | awk '$2 == "vantora" { print $1 }')
         sleep 0.01
     done
     if [[ ! -s $stamp || -z $game_pid ]]; then
@@ -70,8 +63,7 @@ start_once() {
     # The first frames run before the memory is read.
     sleep 1
     kill "$game_pid" 2>/dev/null || true
-    wait "$time_pid" 2>/dev/null || true
-    game_pid=""
+    game_wait_exit 10 || { echo "startup: $GAME_ERROR" >&2; exit 1; }
     ms=$((($(cat "$stamp") - begin) / 1000000))
     kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$timing")
 }

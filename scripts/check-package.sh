@@ -17,13 +17,9 @@ started=$SECONDS
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantora-package-XXXXXX")
 # shellcheck source=scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
-game_pid=""
-cleanup() {
-    [[ -n "$game_pid" ]] && kill "$game_pid" 2>/dev/null || true
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/game.sh
+source "$root/scripts/game.sh"
+trap 'game_stop_all; xvfb_stop; rm -rf "$work"' EXIT
 
 fail() { echo "check-package: $*" >&2; exit 1; }
 step() { echo "check-package: $*"; }
@@ -151,33 +147,16 @@ done
 
 step "installed game under Xvfb"
 xvfb_start || fail "no Xvfb display could be started"
-cd "$dest/usr/share/games/vantora/world"
-PATH="$dest/usr/games:$PATH" "$dest/usr/games/vantora" >"$work/game.txt" 2>&1 &
-game_pid=$!
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name "GX 210 - HW 1" 2>/dev/null | head -n 1 || true)
-    [[ -n "$window" ]] && break
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[[ -n "$window" ]] || { cat "$work/game.txt"; fail "the game window did not appear"; }
+game_start "$dest/usr/share/games/vantora/world" "$work/game.txt" "$work/game-errors.txt" \
+    env PATH="$dest/usr/games:$PATH" "$dest/usr/games/vantora"
+game_wait_window 10 || { cat "$work/game.txt" "$work/game-errors.txt"; fail "$GAME_ERROR"; }
 sleep 1
-xdotool windowfocus --sync "$window" key q
-status=""
-for _ in $(seq 100); do
-    if ! kill -0 "$game_pid" 2>/dev/null; then
-        wait "$game_pid" && status=0 || status=$?
-        break
-    fi
-    sleep 0.1
-done
-[[ -n "$status" ]] || fail "the game did not end within 10 seconds of 'q'"
-game_pid=""
-[[ "$status" == 0 ]] || { cat "$work/game.txt"; fail "the game ended with status $status"; }
+game_keys q || fail "$GAME_ERROR"
+game_wait_exit 10 || fail "$GAME_ERROR ('q')"
+[[ "$GAME_STATUS" == 0 ]] ||
+    { cat "$work/game.txt" "$work/game-errors.txt"; fail "the game ended with status $GAME_STATUS"; }
 grep -q -- " - player start$" "$work/game.txt" ||
     { cat "$work/game.txt"; fail "the game did not load the installed world"; }
-cd "$root"
 
 [[ "$(tree_state)" == "$tree_before" ]] || fail "the checks left files in the source tree"
 step "passed in $(( SECONDS - started )) s: $(basename "$deb")"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Soak test of the running game: the real binary in a copy of the bundled world on a private
-# Xvfb (scripts/xvfb.sh) takes KEYS random keys from the README's key table (never quit or
+# Xvfb (scripts/xvfb.sh, started through scripts/game.sh) takes KEYS random keys from the README's key table (never quit or
 # restart). Then it must still run, its resident memory must have grown by at most 16 MiB
 # since the warm-up (Mesa keeps caches of its own), and "q" must end it with status 0.
 #   scripts/soak.sh KEYS
@@ -21,12 +21,13 @@ batch=100
 
 # shellcheck source=scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
+# shellcheck source=scripts/game.sh
+source "$root/scripts/game.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantora-soak.XXXXXX")
-game_pid=""
 ok=0
 cleanup()
 {
-    if [[ -n $game_pid ]]; then kill "$game_pid" 2>/dev/null || true; fi
+    game_stop_all
     xvfb_stop
     if [[ $ok -eq 1 ]]; then rm -rf "$tmp"; else echo "soak: files kept in $tmp" >&2; fi
 }
@@ -54,42 +55,32 @@ xvfb_start 640x640 || fail "could not start Xvfb"
 
 mkdir "$tmp/world"
 cp "$root"/world/* "$tmp/world/"
-(cd "$tmp/world" && exec "$bin" >"$tmp/stdout.txt" 2>"$tmp/stderr.txt") &
-game_pid=$!
-
-window=""
-for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --name "GX 210 - HW 1" 2>/dev/null | head -n 1 || true)
-    [[ -n $window ]] && break
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window appeared"
-    sleep 0.1
-done
-[[ -n $window ]] || fail "no game window within 20 s"
-xdotool windowfocus --sync "$window" || fail "could not focus the game window"
+game_start "$tmp/world" "$tmp/stdout.txt" "$tmp/stderr.txt" "$bin"
+game_wait_window 20 || fail "$GAME_ERROR"
 
 rss_kb()
 {
     local kb
-    kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$game_pid/status" 2>/dev/null || true)
+    kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null || true)
     [[ $kb =~ ^[0-9]+$ ]] || fail "could not read the game's resident memory"
     echo "$kb"
 }
 
 expect_running()
 {
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended $*"
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended $*"
 }
 
 send()
 {
-    xdotool key --delay "${SOAK_KEY_DELAY_MS:-4}" "$@" || fail "xdotool could not send keys"
+    game_keys --delay "${SOAK_KEY_DELAY_MS:-4}" "$@" || fail "$GAME_ERROR"
 }
 
 # Keys reach the game: "p" (filled polygons) changes most of the picture, far more than a
 # spinning person in view could. Bounded wait.
 drawn=0
 for _ in $(seq 100); do
-    import -window "$window" "$tmp/before.png" 2>/dev/null || fail "screenshot failed"
+    import -window "$GAME_WID" "$tmp/before.png" 2>/dev/null || fail "screenshot failed"
     convert "$tmp/before.png" -fill black -colorize 100 "$tmp/black.png"
     lit=$(compare -metric AE "$tmp/before.png" "$tmp/black.png" null: 2>&1 || true)
     if [[ ${lit%% *} =~ ^[0-9]+$ ]] && ((${lit%% *} > 2000)); then
@@ -103,7 +94,7 @@ send p
 changed=0
 for _ in $(seq 50); do
     sleep 0.1
-    import -window "$window" "$tmp/after.png" 2>/dev/null || fail "screenshot failed"
+    import -window "$GAME_WID" "$tmp/after.png" 2>/dev/null || fail "screenshot failed"
     differing=$(compare -metric AE "$tmp/before.png" "$tmp/after.png" null: 2>&1 || true)
     differing=${differing%% *}
     [[ -z ${SOAK_VERBOSE:-} ]] || echo "soak: $differing pixels changed after 'p'"
@@ -156,14 +147,8 @@ final=$(rss_kb)
 growth=$((final - baseline))
 
 send q
-for _ in $(seq 100); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game still runs 10 s after 'q'"
-status=0
-wait "$game_pid" || status=$?
-game_pid=""
+game_wait_exit 10 || fail "$GAME_ERROR ('q')"
+status=$GAME_STATUS
 
 echo "soak: $keys keys (seed $seed) in $((SECONDS - started)) s; resident memory after warm-up" \
     "$baseline kB, at the end $final kB (growth $growth kB, limit $growthLimitKb kB)," \

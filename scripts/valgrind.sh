@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Memcheck over a short scripted session of the real game on a private Xvfb (scripts/xvfb.sh):
-# start-up in a
-# copy of the bundled world, a few frames, every render switch on and off, a few moves, quit.
+# Memcheck over a short scripted session of the real game on a private Xvfb (scripts/xvfb.sh,
+# started through scripts/game.sh): start-up in a copy of the bundled world, a few frames,
+# every render switch on and off, a few moves, quit.
 # Fails on any memcheck error or leak outside the GL driver and the X libraries (their
 # reports are suppressed by tests/sanitizer/valgrind.supp) and on a status other than 0.
 #   scripts/valgrind.sh          VANTORA_BIN names the game (default build/vantora)
@@ -16,11 +16,12 @@ report=$(dirname "$bin")/valgrind.log
 
 # shellcheck source=scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
+# shellcheck source=scripts/game.sh
+source "$root/scripts/game.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantora-valgrind.XXXXXX")
-game_pid=""
 cleanup()
 {
-    if [[ -n $game_pid ]]; then kill "$game_pid" 2>/dev/null || true; fi
+    game_stop_all
     xvfb_stop
     rm -rf "$tmp"
 }
@@ -45,40 +46,25 @@ cp "$root"/world/* "$tmp/world/"
 # The software rasteriser draws on the calling thread: memcheck runs one thread at a time
 # anyway, and a single thread keeps the report readable.
 # shellcheck disable=SC2086 # VALGRIND_EXTRA holds several options
-(cd "$tmp/world" && exec env LP_NUM_THREADS=0 valgrind --tool=memcheck --error-exitcode=99 \
+game_start "$tmp/world" "$tmp/stdout.txt" "$tmp/stderr.txt" env LP_NUM_THREADS=0 \
+    valgrind --tool=memcheck --error-exitcode=99 \
     --leak-check=full --show-leak-kinds=definite,indirect \
     --errors-for-leak-kinds=definite,indirect --num-callers=40 --keep-debuginfo=yes \
     --suppressions="$root/tests/sanitizer/valgrind.supp" ${VALGRIND_EXTRA:-} \
-    --log-file="$report" "$bin" >"$tmp/stdout.txt" 2>"$tmp/stderr.txt") &
-game_pid=$!
-
-window=""
-for _ in $(seq 1200); do
-    window=$(xdotool search --onlyvisible --name "GX 210 - HW 1" 2>/dev/null | head -n 1 || true)
-    [[ -n $window ]] && break
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window appeared ($report)"
-    sleep 0.1
-done
-[[ -n $window ]] || fail "no game window within 120 s"
-xdotool windowfocus --sync "$window" || fail "could not focus the game window"
+    --log-file="$report" "$bin"
+game_wait_window 120 || fail "$GAME_ERROR ($report)"
 sleep "$pause"
 
 # Each switch on and off again with a frame or so in between, then a few moves and the
 # overhead camera, then quit.
 for key in b B c C k K n N p P t T f f i i a z j l o u U o k p t f q; do
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before key '$key' ($report)"
-    xdotool key "$key" || fail "xdotool could not send '$key'"
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before key '$key' ($report)"
+    game_keys "$key" || fail "$GAME_ERROR"
     sleep "$pause"
 done
 
-for _ in $(seq 600); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game still runs 60 s after 'q'"
-status=0
-wait "$game_pid" || status=$?
-game_pid=""
+game_wait_exit 60 || fail "$GAME_ERROR ('q'; $report)"
+status=$GAME_STATUS
 
 summary='(ERROR SUMMARY|definitely lost:|indirectly lost:|possibly lost:|still reachable:|suppressed:)'
 grep -E "^==[0-9]+== +$summary" \

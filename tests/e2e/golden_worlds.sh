@@ -112,8 +112,7 @@ golden_run()
         preload=$2
         shift 2
     fi
-    local dir=$1 mode=$2 out=$3 fifo=$E2E_TMP/golden.fifo reader wid="" _ i
-    local window_deadline=$((SECONDS + 20)) exit_deadline="" next_q=0
+    local dir=$1 mode=$2 out=$3 fifo=$E2E_TMP/golden.fifo reader window=0 _ i
     shift 3
     local -a buffering=() program=("$@") frozen=("${E2E_FROZEN_ENV[@]}")
     local what
@@ -146,33 +145,21 @@ golden_run()
     mkfifo "$fifo"
     cat <"$fifo" >"$out" &
     reader=$!
-    (
-        close_clock_pipe
-        cd "$dir" &&
-            exec setsid "${frozen[@]}" "${buffering[@]}" "${program[@]}" >"$fifo" 2>"$out.stderr"
-    ) &
-    GAME_PID=$!
-    E2E_GAME_PIDS+=("$GAME_PID")
+    game_start ${E2E_CLOCK_FD:+--close "$E2E_CLOCK_FD"} "$dir" "$fifo" "$out.stderr" \
+        "${frozen[@]}" "${buffering[@]}" "${program[@]}"
     # Output in a pipe shows only at the end, so the window tells that the game is up.
-    while kill -0 "$GAME_PID" 2>/dev/null; do
-        if [[ -z "$exit_deadline" ]] && ((SECONDS >= window_deadline)); then
-            fail "$what: no window and no end within 20 s"
-        fi
-        if [[ -n "$exit_deadline" ]] && ((SECONDS >= exit_deadline)); then
-            fail "$what: the game still runs 10 s after 'q'"
-        fi
-        wid=$(timeout 5 xdotool search --onlyvisible --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
-        if [[ -n "$wid" ]] && ((SECONDS >= next_q)); then
-            timeout 5 xdotool windowfocus --sync "$wid" key q >/dev/null 2>&1 || true
-            next_q=$((SECONDS + 2))
-            [[ -n "$exit_deadline" ]] || exit_deadline=$((SECONDS + 10))
-        fi
-        sleep 0.05
-    done
-    GOLDEN_STATUS=0
+    game_wait_window 20 || window=$?
+    ((window != 1)) || fail "$what: no window and no end within 20 s"
+    if ((window == 0)); then
+        # "q", again every 2 s while the game runs, for at most 10 s.
+        for _ in 1 2 3 4 5; do
+            game_keys q >/dev/null 2>&1 || true
+            game_poll 2 game_ended && break
+        done
+    fi
+    game_wait_exit 0 || fail "$what: the game still runs 10 s after 'q'"
     # shellcheck disable=SC2034 # read by the scripts
-    wait "$GAME_PID" || GOLDEN_STATUS=$?
-    forget_game "$GAME_PID"
+    GOLDEN_STATUS=$GAME_STATUS
     for _ in $(seq 100); do
         kill -0 "$reader" 2>/dev/null || break
         sleep 0.05
@@ -180,11 +167,7 @@ golden_run()
     kill -0 "$reader" 2>/dev/null && fail "$what: the output pipe stays open"
     wait "$reader" || fail "$what: reading the output pipe failed"
     # The next game must not find this one's window while the server closes it.
-    for _ in $(seq 100); do
-        [[ -z "$(timeout 5 xdotool search --name "$E2E_TITLE" 2>/dev/null || true)" ]] && return 0
-        sleep 0.05
-    done
-    fail "$what: the window stays 5 s after the game ended"
+    game_wait_no_window 5 || fail "$what: $GAME_ERROR"
 }
 
 # Prints where two transcripts part: the first differing byte and line, and 48 bytes of each

@@ -7,8 +7,9 @@
 # two folders up), VANTORA_BIN (the game; from the environment or the first of build/ and
 # build-e2e/ that holds one), E2E_TMP (a scratch folder: removed after a passing run unless
 # E2E_KEEP is set, kept after a failing one) and a trap that ends every game it started, its
-# own Xvfb and its frozen clock, by process id. Every wait is bounded; a helper that runs out
-# of time calls `fail`, which names what it waited for.
+# own Xvfb and its frozen clock, by process id. The games start and are found through
+# scripts/game.sh, as in every other script that plays. Every wait is bounded; a helper that
+# runs out of time calls `fail`, which names what it waited for.
 
 set -euo pipefail
 
@@ -24,19 +25,14 @@ VANTORA_WINDOWS_BUILD=${VANTORA_WINDOWS_BUILD:-$E2E_SOURCE/build-windows}
 VANTORA_EXE=${VANTORA_EXE:-$VANTORA_WINDOWS_BUILD/vantora.exe}
 E2E_NAME=$(basename "$0" .sh)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vantora-$E2E_NAME.XXXXXX")
-E2E_GAME_PIDS=()
-WID=""         # the game window
-GAME_PID=""    # the game started last
-GAME_DIR=""    # its working directory, with stdout.txt and stderr.txt
-# shellcheck disable=SC2034 # read by the scripts
-GAME_STATUS="" # its exit status, once wait_exit has seen it end
+GAME_DIR="" # the working directory of the game started last, with stdout.txt and stderr.txt
 
-# The one way to start a display, shared with the scripts in scripts/.
+# The one way to start a display and the one way to start the game on it and find its window
+# (GAME_PID, GAME_WID, GAME_STATUS, GAME_TITLE), shared with the scripts in scripts/.
 # shellcheck source=scripts/xvfb.sh
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/xvfb.sh"
-
-# The title of the game's one window.
-readonly E2E_TITLE="GX 210 - HW 1"
+# shellcheck source=scripts/game.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/game.sh"
 # The moment at which runs that need the people on the same cells every time stand still,
 # in UTC, and the same moment in seconds since the epoch.
 readonly E2E_FROZEN_TIME="2026-01-01 00:00:00"
@@ -60,12 +56,9 @@ note()
 
 e2e_cleanup()
 {
-    local status=$? pid
-    # Each game leads a process group of its own (setsid): its children (a restarted copy,
-    # say) go with it. Only games not yet seen to end are left in the list.
-    for pid in "${E2E_GAME_PIDS[@]}"; do
-        kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true
-    done
+    local status=$?
+    # Each game leads a session of its own: its children (a restarted copy, say) go with it.
+    game_stop_all
     stop_wine
     xvfb_stop
     stop_frozen_clock
@@ -191,21 +184,15 @@ need_frozen_time()
         fail "with $E2E_FAKETIME_LIB preloaded the time is '$now', not $E2E_FROZEN_EPOCH"
 }
 
-# Closes this shell's end of the clock keeper's pipe; in a subshell, before a program starts,
-# so that only the script holds it open.
-close_clock_pipe()
+# Ends the clock keeper: closing its pipe lets it end normally, which removes its pair. (The
+# games never hold the pipe: start_game closes it in each.)
+stop_frozen_clock()
 {
+    local _
     if [[ -n "$E2E_CLOCK_FD" ]]; then
         exec {E2E_CLOCK_FD}>&-
         E2E_CLOCK_FD=""
     fi
-}
-
-# Ends the clock keeper: closing its pipe lets it end normally, which removes its pair.
-stop_frozen_clock()
-{
-    local _
-    close_clock_pipe
     [[ -n "$E2E_CLOCK_PID" ]] || return 0
     for _ in $(seq 100); do
         kill -0 "$E2E_CLOCK_PID" 2>/dev/null || break
@@ -238,17 +225,13 @@ copy_world()
 
 # Starts the game in a world folder, standard output line-buffered into stdout.txt there and
 # standard error into stderr.txt. Further arguments come first on the command line: a
-# wrapper such as `env NAME=value` or faketime. Sets GAME_PID and GAME_DIR.
+# wrapper such as `env NAME=value`. Sets GAME_PID and GAME_DIR.
 start_game()
 {
     GAME_DIR=$1
     shift
-    (
-        close_clock_pipe
-        cd "$GAME_DIR" && exec setsid "$@" stdbuf -oL "$VANTORA_BIN" >stdout.txt 2>stderr.txt
-    ) &
-    GAME_PID=$!
-    E2E_GAME_PIDS+=("$GAME_PID")
+    game_start ${E2E_CLOCK_FD:+--close "$E2E_CLOCK_FD"} "$GAME_DIR" stdout.txt stderr.txt \
+        "$@" stdbuf -oL "$VANTORA_BIN"
 }
 
 # The same with time() frozen at E2E_FROZEN_TIME (need_frozen_time first), so that the people
@@ -269,26 +252,16 @@ expect_preloaded()
     grep -q '/libstdbuf\.so' <<<"$maps" || fail "stdbuf's library is not loaded in the game"
 }
 
-# Waits (at most 10 s, or the seconds given) for the game's window and sets WID. The window
-# counts once it is mapped: it has its title a moment before, and a screenshot or a key then
-# fails.
+# Waits (at most 10 s, or the seconds given) for the game's mapped window and sets GAME_WID.
 wait_window()
 {
-    local seconds=${1:-10}
-    WID=""
-    for _ in $(seq $((seconds * 20))); do
-        WID=$(timeout 5 xdotool search --onlyvisible --name "$E2E_TITLE" 2>/dev/null | head -n 1 || true)
-        [[ -n "$WID" ]] && return 0
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
-        sleep 0.05
-    done
-    fail "no window titled '$E2E_TITLE' within $seconds s"
+    game_wait_window "${1:-10}" || fail "$GAME_ERROR"
 }
 
 # Moves the game window to the screen's top-left corner, where no part of it is off screen.
 window_to_origin()
 {
-    timeout 10 xdotool windowmove --sync "$WID" 0 0 || fail "could not move the window"
+    game_to_origin || fail "$GAME_ERROR"
 }
 
 # Fails unless the game still runs.
@@ -301,36 +274,14 @@ expect_running()
 # Not for use inside $(...): only this shell can wait for its own children.
 wait_exit()
 {
-    local seconds=$1
-    for _ in $(seq $((seconds * 20))); do
-        kill -0 "$GAME_PID" 2>/dev/null || break
-        sleep 0.05
-    done
-    if kill -0 "$GAME_PID" 2>/dev/null; then
-        fail "the game still runs ${seconds} s after it was told to end"
-    fi
-    GAME_STATUS=0
-    # shellcheck disable=SC2034 # read by the scripts
-    wait "$GAME_PID" || GAME_STATUS=$?
-    forget_game "$GAME_PID"
-}
-
-# Drops a game that has ended from the list the cleanup kills: its process id may be reused.
-forget_game()
-{
-    local pid kept=()
-    for pid in "${E2E_GAME_PIDS[@]}"; do
-        [[ "$pid" == "$1" ]] || kept+=("$pid")
-    done
-    E2E_GAME_PIDS=("${kept[@]}")
+    game_wait_exit "$1" || fail "$GAME_ERROR"
 }
 
 # Sends keys to the game window, in order: xdotool key names (i, a, R, ...).
 send_keys()
 {
     expect_running "before the keys $*"
-    timeout 10 xdotool windowfocus --sync "$WID" key --delay 20 "$@" ||
-        fail "could not send the keys $*"
+    game_keys "$@" || fail "$GAME_ERROR"
 }
 
 # --- Standard output -----------------------------------------------------------------------
@@ -389,7 +340,7 @@ shot()
 {
     local file="$E2E_TMP/$1.png"
     expect_running "before the screenshot $1"
-    timeout 10 import -window "$WID" "$file" 2>"$E2E_TMP/import.err" ||
+    timeout 10 import -window "$GAME_WID" "$file" 2>"$E2E_TMP/import.err" ||
         fail "screenshot $1 failed: $(cat "$E2E_TMP/import.err")"
     echo "$file"
 }
@@ -400,7 +351,7 @@ hud_hashes()
 {
     local file="$E2E_TMP/hud.rgb" row=$((330 * 3)) position saved
     expect_running "before the HUD screenshot"
-    timeout 10 import -window "$WID" -crop "$HUD_CROP" +repage -depth 8 "rgb:$file" \
+    timeout 10 import -window "$GAME_WID" -crop "$HUD_CROP" +repage -depth 8 "rgb:$file" \
         2>/dev/null || fail "screenshot of the HUD failed"
     position=$(head -c $((16 * row)) "$file" | md5sum | cut -d ' ' -f 1)
     saved=$(dd if="$file" bs=$row skip=19 count=24 status=none | md5sum | cut -d ' ' -f 1)
@@ -581,10 +532,6 @@ start_game_windows()
     [[ -f "$VANTORA_EXE" ]] || fail "no Windows game at $VANTORA_EXE (make windows)"
     GAME_DIR=$1
     shift
-    (
-        close_clock_pipe
-        cd "$GAME_DIR" && exec setsid "$@" wine "$VANTORA_EXE" >stdout.txt 2>stderr.txt
-    ) &
-    GAME_PID=$!
-    E2E_GAME_PIDS+=("$GAME_PID")
+    game_start ${E2E_CLOCK_FD:+--close "$E2E_CLOCK_FD"} "$GAME_DIR" stdout.txt stderr.txt \
+        "$@" wine "$VANTORA_EXE"
 }

@@ -20,9 +20,9 @@ note "start, window and quit with q"
 world=$(copy_world "$data" quit-lower)
 start_game "$world"
 wait_window
-geometry=$(timeout 5 xdotool getwindowgeometry "$WID" | awk '/Geometry:/ { print $2 }')
+geometry=$(timeout 5 xdotool getwindowgeometry "$GAME_WID" | awk '/Geometry:/ { print $2 }')
 [[ "$geometry" == "500x500" ]] || fail "window geometry is '$geometry', expected 500x500"
-[[ "$(timeout 5 xdotool getwindowname "$WID")" == "$E2E_TITLE" ]] || fail "window title differs"
+[[ "$(timeout 5 xdotool getwindowname "$GAME_WID")" == "$GAME_TITLE" ]] || fail "window title differs"
 wait_stdout_lines "25.000000,35.000000,15.000000 - player start" 1 10
 [[ "$(head -c 7 "$world/stdout.txt")" == "loading" ]] ||
     fail "standard output does not begin with 'loading'"

@@ -37,18 +37,18 @@ people_lines()
     grep -a '^setting person ' "$1/stdout.txt" | tr -d '\r' || true
 }
 
-# Prints the ids of the viewable top-level windows that lie above the game window (WID) and
-# cover part of it: a picture of a window shows whatever covers it. Fails unless the game
+# Prints the ids of the viewable top-level windows that lie above the game window (GAME_WID)
+# and cover part of it: a picture of a window shows whatever covers it. Fails unless the game
 # window is a top-level window.
 windows_over_game()
 {
     local id found="" info x y w h gx gy gw gh
-    read -r gx gy gw gh < <(timeout 5 xwininfo -id "$WID" | window_box)
-    [[ -n $gh ]] || fail "no size and place of the game window $WID"
+    read -r gx gy gw gh < <(timeout 5 xwininfo -id "$GAME_WID" | window_box)
+    [[ -n $gh ]] || fail "no size and place of the game window $GAME_WID"
     # The root's children, bottom first.
     while read -r id; do
         if [[ -z $found ]]; then
-            [[ $((id)) == "$WID" ]] && found=1
+            [[ $((id)) == "$GAME_WID" ]] && found=1
             continue
         fi
         info=$(timeout 5 xwininfo -id "$id" 2>/dev/null) || continue
@@ -58,7 +58,7 @@ windows_over_game()
             echo "$id"
         fi
     done < <(timeout 5 xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }')
-    [[ -n $found ]] || fail "the game window $WID is not a top-level window"
+    [[ -n $found ]] || fail "the game window $GAME_WID is not a top-level window"
 }
 
 # Reads xwininfo's description of a window; prints its x, y, width and height.
@@ -199,7 +199,6 @@ cp "$VANTORA_EXE" "$program_folder/vantora.exe"
 
 VANTORA_EXE="$program_folder/vantora.exe" start_game_windows "$restart_world" "${E2E_FROZEN_ENV[@]}"
 wait_window 60
-first_wid=$WID
 first_pid=$GAME_PID
 clear_view
 wait_drawn
@@ -212,26 +211,8 @@ wait_exit 20
 
 # The first game's window goes with its process; then the new game's window appears, in a
 # process of its own.
-deadline=$((SECONDS + 10))
-while timeout 5 xwininfo -id "$first_wid" >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || fail "the first game's window is still there 10 s after it ended"
-    sleep 0.05
-done
-deadline=$((SECONDS + 60))
-WID=""
-while [[ -z $WID ]]; do
-    WID=$(timeout 5 xdotool search --onlyvisible --name "^$E2E_TITLE\$" 2>/dev/null | head -n 1 || true)
-    [[ -n $WID ]] || {
-        ((SECONDS < deadline)) || fail "no new window titled '$E2E_TITLE' within 60 s of r"
-        sleep 0.1
-    }
-done
-GAME_PID=$(timeout 5 xdotool getwindowpid "$WID" 2>/dev/null) ||
-    fail "the new window $WID names no process"
-if [[ "$GAME_PID" == "$first_pid" ]] || ! kill -0 "$GAME_PID" 2>/dev/null; then
-    fail "the new window's process $GAME_PID is not a new, running game"
-fi
-E2E_GAME_PIDS+=("$GAME_PID")
+game_wait_no_window 10 "$first_pid" || fail "the first game: $GAME_ERROR"
+game_adopt_window 60 || fail "after r: $GAME_ERROR"
 # Wine shows a Windows program's own path as its first argument: the copy in the odd folder.
 started=$(tr '\0' '\n' <"/proc/$GAME_PID/cmdline" | head -n 1)
 expected_path="Z:${program_folder//\//\\}\\vantora.exe"
@@ -248,11 +229,7 @@ count=$(pixels_differ "$first" "$again")
 
 # The new game is no child of this script: its end is seen by its process and window going.
 send_keys q
-deadline=$((SECONDS + 20))
-while kill -0 "$GAME_PID" 2>/dev/null || timeout 5 xwininfo -id "$WID" >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || fail "the restarted game still runs 20 s after q"
-    sleep 0.05
-done
-forget_game "$GAME_PID"
+wait_exit 20
+game_wait_no_window 20 "$GAME_PID" || fail "the restarted game: $GAME_ERROR"
 
 note "passed"
