@@ -91,6 +91,10 @@ if(BUILD_TESTING)
             ${VANTORA_INSTALL_FULL_WORLDDIR} ${PROJECT_SOURCE_DIR})
   add_test(NAME packaging_icon
     COMMAND bash ${vantora_packaging_tests}/icon_test.sh $<TARGET_FILE:vantora-icon>)
+  add_test(NAME packaging_tools_without_gl
+    COMMAND bash ${vantora_packaging_tests}/tools_without_gl_test.sh $<TARGET_FILE:vantora-check>
+            $<TARGET_FILE:vantora-worldgen> $<TARGET_FILE:vantora>)
   set_tests_properties(packaging_version packaging_worldgen_assets packaging_icon
+                       packaging_tools_without_gl
                        PROPERTIES LABELS packaging TIMEOUT 60)
 endif()

@@ -2,7 +2,6 @@
 #include "terrain/terrain_file.h"
 
 #include "terrain/byte_reader.h"
-#include "terrain/grid.h"
 
 #include <climits>
 
@@ -34,21 +33,4 @@ bool measureTerrain(std::FILE* in, std::FILE* log, int& rows, int& cols)
     rows = static_cast<int>(rowCount);
     cols = static_cast<int>(colCount);
     return true;
-}
-
-void readHeights(std::FILE* in, std::FILE* log, TerrainGrid& grid)
-{
-    if (!in) {
-        std::fputs("can't open terrain file", log);
-        return;
-    }
-    std::fputs("loading", log);
-    // The game's receiver: each character sets its cell; a row past the grid's sets nothing.
-    struct GridHeights {
-        TerrainGrid& grid;
-        void cell(int, int level, int row, int col) { grid.setCellHeight(row, col, level); }
-        void lineEnd(int) {}
-    } heights{grid};
-    ByteReader reader(in);
-    readLevels(reader, grid.cols, grid.rows, heights);
 }
