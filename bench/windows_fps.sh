@@ -114,7 +114,6 @@ run_build()
         start_game_windows "$world" "${preload[@]}"
         wait_window 60
     fi
-    window_to_origin
     wait_drawn
     reference=$(wait_shot_stable "$build-start" 10)
     note "$build: start view"

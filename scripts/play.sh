@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Starts the game in the bundled world with the build first on PATH (so that restart,
 # which runs "vantora &", finds it). Without a display it plays on a virtual one
-# (scripts/xvfb.sh) for a few seconds, saves a screenshot of the window and quits the game
-# (scripts/game.sh starts it and finds its window).
+# (scripts/xvfb.sh) for a few seconds, saves a screenshot of the whole window and quits the
+# game (scripts/game.sh starts it and finds its window).
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
@@ -23,7 +23,7 @@ trap 'game_stop_all; xvfb_stop' EXIT
 xvfb_start 500x500 || exit 1
 
 game_start "$root/world" "$build/play-output.txt" - vantora
-if ! game_wait_window 10; then
+if ! game_wait_window 10 || ! game_to_origin; then
   echo "$GAME_ERROR"; exit 1
 fi
 sleep 3

@@ -57,6 +57,7 @@ mkdir "$tmp/world"
 cp "$root"/world/* "$tmp/world/"
 game_start "$tmp/world" "$tmp/stdout.txt" "$tmp/stderr.txt" "$bin"
 game_wait_window 20 || fail "$GAME_ERROR"
+game_to_origin || fail "$GAME_ERROR"
 
 rss_kb()
 {

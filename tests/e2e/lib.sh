@@ -37,10 +37,9 @@ source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/game.sh"
 # in UTC, and the same moment in seconds since the epoch.
 readonly E2E_FROZEN_TIME="2026-01-01 00:00:00"
 readonly E2E_FROZEN_EPOCH=1767225600
-# The head-up display: its two lines in the top-left 330 x 45 pixels of the window picture.
-# The picture is 499 x 499, as the window sits at (-1, -1) on a screen without a window
-# manager. The position line fills rows 0-15 (its commas reach row 18), the saved-people
-# line rows 19-42.
+# The head-up display: its two lines in the top-left 330 x 45 pixels of the window picture,
+# which is the whole 500 x 500 window (wait_window moves it to the screen's origin). The
+# position line fills rows 1-16 (its commas reach row 19), the saved-people line rows 20-43.
 readonly HUD_CROP="330x45+0+0"
 
 fail()
@@ -252,15 +251,11 @@ expect_preloaded()
     grep -q '/libstdbuf\.so' <<<"$maps" || fail "stdbuf's library is not loaded in the game"
 }
 
-# Waits (at most 10 s, or the seconds given) for the game's mapped window and sets GAME_WID.
+# Waits (at most 10 s, or the seconds given) for the game's mapped window, sets GAME_WID and
+# moves the window to the screen's top-left corner, so that every picture holds all of it.
 wait_window()
 {
     game_wait_window "${1:-10}" || fail "$GAME_ERROR"
-}
-
-# Moves the game window to the screen's top-left corner, where no part of it is off screen.
-window_to_origin()
-{
     game_to_origin || fail "$GAME_ERROR"
 }
 
@@ -353,8 +348,8 @@ hud_hashes()
     expect_running "before the HUD screenshot"
     timeout 10 import -window "$GAME_WID" -crop "$HUD_CROP" +repage -depth 8 "rgb:$file" \
         2>/dev/null || fail "screenshot of the HUD failed"
-    position=$(head -c $((16 * row)) "$file" | md5sum | cut -d ' ' -f 1)
-    saved=$(dd if="$file" bs=$row skip=19 count=24 status=none | md5sum | cut -d ' ' -f 1)
+    position=$(dd if="$file" bs=$row skip=1 count=16 status=none | md5sum | cut -d ' ' -f 1)
+    saved=$(dd if="$file" bs=$row skip=20 count=24 status=none | md5sum | cut -d ' ' -f 1)
     echo "$position $saved"
 }
 

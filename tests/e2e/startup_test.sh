@@ -23,6 +23,9 @@ wait_window
 geometry=$(timeout 5 xdotool getwindowgeometry "$GAME_WID" | awk '/Geometry:/ { print $2 }')
 [[ "$geometry" == "500x500" ]] || fail "window geometry is '$geometry', expected 500x500"
 [[ "$(timeout 5 xdotool getwindowname "$GAME_WID")" == "$GAME_TITLE" ]] || fail "window title differs"
+# Moved to the screen's origin, the whole window is on screen and in its picture.
+picture_size=$(convert "$(shot whole-window)" -format %wx%h info:)
+[[ "$picture_size" == "500x500" ]] || fail "the window's picture is $picture_size, expected 500x500"
 wait_stdout_lines "25.000000,35.000000,15.000000 - player start" 1 10
 [[ "$(head -c 7 "$world/stdout.txt")" == "loading" ]] ||
     fail "standard output does not begin with 'loading'"

@@ -75,7 +75,7 @@ window_box()
 clear_view()
 {
     local seconds=${1:-0} over id
-    window_to_origin
+    game_to_origin || fail "$GAME_ERROR"
     local deadline=$((SECONDS + seconds))
     while :; do
         over=$(windows_over_game) || exit 1
@@ -134,7 +134,6 @@ note "the Linux game in the bundled world"
 linux_world=$(copy_world "$E2E_SOURCE/world" world-linux)
 start_game "$linux_world" "${linux_env[@]}"
 wait_window
-window_to_origin
 wait_drawn
 play linux
 [[ "$GAME_STATUS" == 0 ]] || fail "the Linux game ended with status $GAME_STATUS on q"
