@@ -42,16 +42,8 @@ for name in "${worlds[@]}"; do
     for mode in full line; do
         actual=$E2E_TMP/out/$name.$mode
         golden_run "$GOLDEN_WORLD" "$mode" "$actual"
-        if [[ "$GOLDEN_STATUS" != "${recorded_status[$name]}" ]]; then
-            problems+=("$name ($mode): exit status $GOLDEN_STATUS, recorded ${recorded_status[$name]}")
-        fi
-        if ! cmp -s "$expected" "$actual"; then
-            problems+=("$name ($mode): standard output differs from the recording")
-            {
-                echo "--- $name ($mode): where the standard output parts from the recording"
-                golden_show_difference "$expected" "$actual"
-            } >&2
-        fi
+        golden_compare "$name ($mode)" "the recording" "${recorded_status[$name]}" "$expected" \
+            "$actual"
         checked=$((checked + 1))
     done
 done

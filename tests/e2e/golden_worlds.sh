@@ -170,6 +170,25 @@ golden_run()
     game_wait_no_window 5 || fail "$what: $GAME_ERROR"
 }
 
+# Adds to the caller's array `problems` where the last golden_run's exit status and output (the
+# file `actual`) are not those of `against` (a noun: "the recording"), `status` and the file
+# `expected`, and shows where the bytes part. `what` names the run.
+#   golden_compare WHAT AGAINST STATUS EXPECTED ACTUAL
+golden_compare()
+{
+    local what=$1 against=$2 status=$3 expected=$4 actual=$5
+    if [[ $GOLDEN_STATUS != "$status" ]]; then
+        problems+=("$what: exit status $GOLDEN_STATUS, where $against has $status")
+    fi
+    if ! cmp -s "$expected" "$actual"; then
+        problems+=("$what: standard output differs from $against")
+        {
+            echo "--- $what: where the standard output parts from $against"
+            golden_show_difference "$expected" "$actual"
+        } >&2
+    fi
+}
+
 # Prints where two transcripts part: the first differing byte and line, and 48 bytes of each
 # from a little before it.
 golden_show_difference()

@@ -48,16 +48,7 @@ for name in "${worlds[@]}"; do
     fi
     golden_run "$GOLDEN_WORLD" full "$out.windows" wine "$VANTORA_EXE"
     windows_status[$name]=$GOLDEN_STATUS
-    if [[ $GOLDEN_STATUS != "$linux_status" ]]; then
-        problems+=("$name: exit status $GOLDEN_STATUS on Windows, $linux_status on Linux")
-    fi
-    if ! cmp -s "$out.linux" "$out.windows"; then
-        problems+=("$name: the Windows game's standard output is not the Linux game's")
-        {
-            echo "--- $name: where the Windows game's output (now) parts from the Linux game's"
-            golden_show_difference "$out.linux" "$out.windows"
-        } >&2
-    fi
+    golden_compare "$name (Windows)" "the Linux game" "$linux_status" "$out.linux" "$out.windows"
     # Each transcript on its own: a game that reads the cube, the first model it loads, gives
     # it the first identifier. (A missing file draws its number too, but prints nothing.)
     for system in linux windows; do
