@@ -7,7 +7,7 @@ JOBS ?= 2
 # each command below asks for its own set.
 DEPS ?= play
 
-.PHONY: all deps build play check check-long bench package windows clean
+.PHONY: all deps configure build play check check-long bench package windows clean
 
 all: build
 
@@ -18,12 +18,16 @@ windows: DEPS = windows
 deps:
 	@scripts/deps.sh $(DEPS)
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DVANTORA_WINDOWS_BUILD=$(abspath $(WINDOWS_BUILD))
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-play: build
+# Only the game: the tests, benchmarks, tools and icon are built by `make build` and `make check`.
+play: configure
+	cmake --build $(BUILD) -j $(JOBS) --target vantora
 	scripts/play.sh $(BUILD)
 
 # The zip for Windows players: $(WINDOWS_BUILD)/vantora-<version>-windows-x86_64.zip. The icon
