@@ -1,10 +1,12 @@
 // Tests of seam stitching: shared edge midpoints and corners take the mean of the cell
 // centres around them, and every cell gets links to its existing neighbours.
+#include "terrain/bands.h"
 #include "terrain/grid.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -169,24 +171,26 @@ TEST(Stitching, BorderCellsLinkOnlyExistingNeighbours)
 
 TEST(Stitching, MeansAreColouredByTheirOwnBandNotTheCentres)
 {
-    const float water[3] = {0.0f, 0.5f, 1.0f};
-    const float grass[3] = {0.0f, 1.0f, 0.0f};
-    const float dirt[3] = {0.4f, 0.25f, 0.0f};
+    // The band colours themselves are the grid's tests' to pin; here each mean takes the
+    // colour of its own height, which differs from the colour of its cell's centre.
+    auto expectOwnBand = [](const TerrainCell& cell, int slot, float height) {
+        const Vertex& v = cell.vertices[slot];
+        EXPECT_EQ(height, v.position[2]) << "slot " << slot;
+        const float* own = bandColour(height);
+        const float* centre = bandColour(cell.vertices[SlotCentre].position[2]);
+        EXPECT_FALSE(std::equal(own, own + 3, centre)) << "slot " << slot << " shares a band";
+        EXPECT_TRUE(std::equal(own, own + 3, v.colour)) << "colour of slot " << slot;
+        EXPECT_TRUE(std::equal(own, own + 3, v.baseColour)) << "base colour of slot " << slot;
+    };
     {
         auto grid = makeGrid({"00", "02"}); // middle corner (0 + 0 + 0 + 10) / 4 = 2.5
-        const Vertex& v = grid->cellAt(1, 1)->vertices[SlotNW];
-        EXPECT_EQ(2.5f, v.position[2]);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(water[i], v.colour[i]);
+        expectOwnBand(*grid->cellAt(1, 1), SlotNW, 2.5f);
         EXPECT_EQ(12u, grid->cellAt(1, 1)->texture);
     }
     {
         auto grid = makeGrid({"55", "57"}); // middle corner (25 + 25 + 25 + 35) / 4 = 27.5
-        const Vertex& corner = grid->cellAt(0, 0)->vertices[SlotSE];
-        EXPECT_EQ(27.5f, corner.position[2]);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(grass[i], corner.colour[i]);
-        const Vertex& edge = grid->cellAt(1, 0)->vertices[SlotE]; // (25 + 35) / 2
-        EXPECT_EQ(30.0f, edge.position[2]);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(dirt[i], edge.baseColour[i]);
+        expectOwnBand(*grid->cellAt(1, 1), SlotNW, 27.5f);
+        expectOwnBand(*grid->cellAt(1, 0), SlotE, 30.0f); // (25 + 35) / 2
         EXPECT_EQ(12u, grid->cellAt(1, 0)->texture);
     }
 }
