@@ -148,30 +148,32 @@ int slotAt(const TerrainCell& cell, const FeedbackVertex& v)
     return -1;
 }
 
-// One vertex as the feedback must carry it: window x, y, z, the colour (alpha 1), s and t.
-struct Emitted {
-    float x, y, z;
-    float r, g, b;
-    float s = 0, t = 0; // only where texturing is on
+// One corner as the draw must send it: the vertex in `slot` of the cell drawn, or of its
+// neighbour across the side when `across`, with s and t where texturing is on.
+struct Corner {
+    int slot;
+    float s = 0, t = 0;
+    bool across = false;
 };
 
-// Success when the feedback vertex carries exactly what is expected; s and t only when
-// `texCoords` (the feedback carries them only while texturing is on).
-::testing::AssertionResult emits(const FeedbackVertex& v, const Emitted& e, bool texCoords)
+// Which colour a corner carries: a field of its own vertex, or one colour for all.
+using ColourOf = std::function<const float*(const Vertex&)>;
+const ColourOf ownColour = [](const Vertex& v) { return v.colour; };
+const ColourOf ownBaseColour = [](const Vertex& v) { return v.baseColour; };
+
+// Success when the feedback vertex lies on the expected vertex and carries its colour (alpha
+// 1), and s and t when `texCoords` (the feedback carries them only while texturing is on).
+::testing::AssertionResult sends(const FeedbackVertex& v, const Vertex& vertex, const Corner& c,
+                                 const ColourOf& colourOf, bool texCoords)
 {
-    const float got[8] = {v.x, v.y, v.z, v.rgba[0], v.rgba[1], v.rgba[2], v.stq[0], v.stq[1]};
-    const float want[8] = {e.x, e.y, e.z, e.r, e.g, e.b, e.s, e.t};
-    const float tolerance[8] = {1e-3f, 1e-3f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f};
-    const int n = texCoords ? 8 : 6;
-    bool ok = std::fabs(v.rgba[3] - 1.0f) < 1e-5f;
-    for (int i = 0; i < n; ++i) ok = ok && std::fabs(got[i] - want[i]) < tolerance[i];
-    if (ok) return ::testing::AssertionSuccess();
-    ::testing::AssertionResult r = ::testing::AssertionFailure();
-    r << "got {";
-    for (int i = 0; i < n; ++i) r << (i ? ", " : "") << got[i];
-    r << "} alpha " << v.rgba[3] << ", expected {";
-    for (int i = 0; i < n; ++i) r << (i ? ", " : "") << want[i];
-    return r << "}";
+    ::testing::AssertionResult where = at(v, vertex.position);
+    if (!where) return where;
+    ::testing::AssertionResult colour = same(v.rgba, opaque(colourOf(vertex)).data(), 4);
+    if (!colour) return colour << " (colour)";
+    if (texCoords && !(std::fabs(v.stq[0] - c.s) < 1e-5f && std::fabs(v.stq[1] - c.t) < 1e-5f))
+        return ::testing::AssertionFailure() << "s, t (" << v.stq[0] << ", " << v.stq[1]
+                                             << "), expected (" << c.s << ", " << c.t << ")";
+    return ::testing::AssertionSuccess();
 }
 
 // The vertices of each primitive, as `outlines` gives those of line mode.
@@ -182,10 +184,13 @@ std::vector<std::vector<FeedbackVertex>> shapesOf(const std::vector<FeedbackPrim
     return shapes;
 }
 
-// Success when the shapes are exactly the expected ones, corner by corner.
+// Success when the shapes are exactly the expected ones, corner by corner, in the order
+// given: corners of `self`, or of `across` where a corner says so.
 template <size_t count, size_t corners>
-::testing::AssertionResult emitsAll(const std::vector<std::vector<FeedbackVertex>>& shapes,
-                                    const Emitted (&expected)[count][corners], bool texCoords)
+::testing::AssertionResult sendsAll(const std::vector<std::vector<FeedbackVertex>>& shapes,
+                                    const Corner (&expected)[count][corners],
+                                    const TerrainCell& self, const TerrainCell* across,
+                                    const ColourOf& colourOf, bool texCoords)
 {
     if (shapes.size() != count)
         return ::testing::AssertionFailure() << shapes.size() << " shapes, expected " << count;
@@ -194,7 +199,10 @@ template <size_t count, size_t corners>
             return ::testing::AssertionFailure()
                    << "shape " << i << ": " << shapes[i].size() << " corners, expected " << corners;
         for (size_t k = 0; k < corners; ++k) {
-            ::testing::AssertionResult r = emits(shapes[i][k], expected[i][k], texCoords);
+            const Corner& c = expected[i][k];
+            const TerrainCell& owner = c.across ? *across : self;
+            ::testing::AssertionResult r =
+                sends(shapes[i][k], owner.vertices[c.slot], c, colourOf, texCoords);
             if (!r) return r << " at shape " << i << " corner " << k;
         }
     }
@@ -224,35 +232,19 @@ TEST_F(CellDraw, FilledEmitsEightTrianglesVertexByVertex)
     glEnable(GL_TEXTURE_2D); // without texturing the feedback carries no s, t
     // The corner triangles, then the diamond around the centre; each vertex's own colour,
     // and s, t that belong to the triangle rather than to the vertex.
-    const Emitted expected[8][3] = {
-        {{100, 150, .125f, 0, .25f, .5f, 0, 0},
-         {150, 200, .225f, .25f, .25f, .5f, 0, 1},
-         {100, 200, .15f, .5f, .25f, .5f, 1, 1}},
-        {{150, 200, .225f, .25f, .25f, .5f, 1, 0},
-         {200, 150, .275f, .125f, .25f, .5f, 0, 1},
-         {200, 200, .3f, .75f, .25f, .5f, 1, 1}},
-        {{200, 150, .275f, .125f, .25f, .5f, 1, 1},
-         {150, 100, .175f, .375f, .25f, .5f, 0, 0},
-         {200, 100, .25f, .875f, .25f, .5f, 0, 1}},
-        {{150, 100, .175f, .375f, .25f, .5f, 0, 1},
-         {100, 150, .125f, 0, .25f, .5f, 1, 0},
-         {100, 100, .1f, .625f, .25f, .5f, 0, 0}},
-        {{100, 150, .125f, 0, .25f, .5f, 0, 0},
-         {150, 100, .175f, .375f, .25f, .5f, 0, 1},
-         {150, 150, .2f, 1, .25f, .5f, .5f, .5f}},
-        {{100, 150, .125f, 0, .25f, .5f, 0, 0},
-         {150, 150, .2f, 1, .25f, .5f, .5f, .5f},
-         {150, 200, .225f, .25f, .25f, .5f, 1, 0}},
-        {{200, 150, .275f, .125f, .25f, .5f, 1, 1},
-         {150, 150, .2f, 1, .25f, .5f, .5f, .5f},
-         {150, 100, .175f, .375f, .25f, .5f, 0, 1}},
-        {{200, 150, .275f, .125f, .25f, .5f, 1, 1},
-         {150, 200, .225f, .25f, .25f, .5f, 1, 0},
-         {150, 150, .2f, 1, .25f, .5f, .5f, .5f}},
+    const Corner expected[8][3] = {
+        {{SlotN, 0, 0}, {SlotE, 0, 1}, {SlotNE, 1, 1}},
+        {{SlotE, 1, 0}, {SlotS, 0, 1}, {SlotSE, 1, 1}},
+        {{SlotS, 1, 1}, {SlotW, 0, 0}, {SlotSW, 0, 1}},
+        {{SlotW, 0, 1}, {SlotN, 1, 0}, {SlotNW, 0, 0}},
+        {{SlotN, 0, 0}, {SlotW, 0, 1}, {SlotCentre, 0.5f, 0.5f}},
+        {{SlotN, 0, 0}, {SlotCentre, 0.5f, 0.5f}, {SlotE, 1, 0}},
+        {{SlotS, 1, 1}, {SlotCentre, 0.5f, 0.5f}, {SlotW, 0, 1}},
+        {{SlotS, 1, 1}, {SlotE, 1, 0}, {SlotCentre, 0.5f, 0.5f}},
     };
     const auto prims = drawn(*cell, filledAt15);
     EXPECT_EQ(8, countTokens(prims, GL_POLYGON_TOKEN));
-    EXPECT_TRUE(emitsAll(shapesOf(prims), expected, true));
+    EXPECT_TRUE(sendsAll(shapesOf(prims), expected, *cell, nullptr, ownColour, true));
     // The last vertex drawn is the centre; its colour stays current for what follows.
     const float centre[4] = {1, .25f, .5f, 1};
     EXPECT_TRUE(same(currentColour().data(), centre, 4));
@@ -262,28 +254,16 @@ TEST_F(CellDraw, WireFrameEmitsFourSquaresCornerByCorner)
 {
     // Each corner with its base colour; in line mode each square comes back as its four
     // edges, listed here by the corner each edge starts from. No diagonal is drawn.
-    const Emitted expected[4][4] = {
-        {{200, 150, .275f, .75f, .0625f, .5f},
-         {150, 150, .2f, .75f, .5f, .5f},
-         {150, 100, .175f, .75f, .1875f, .5f},
-         {200, 100, .25f, .75f, .4375f, .5f}},
-        {{200, 150, .275f, .75f, .0625f, .5f},
-         {200, 200, .3f, .75f, .375f, .5f},
-         {150, 200, .225f, .75f, .125f, .5f},
-         {150, 150, .2f, .75f, .5f, .5f}},
-        {{100, 150, .125f, .75f, 0, .5f},
-         {150, 150, .2f, .75f, .5f, .5f},
-         {150, 200, .225f, .75f, .125f, .5f},
-         {100, 200, .15f, .75f, .25f, .5f}},
-        {{100, 150, .125f, .75f, 0, .5f},
-         {100, 100, .1f, .75f, .3125f, .5f},
-         {150, 100, .175f, .75f, .1875f, .5f},
-         {150, 150, .2f, .75f, .5f, .5f}},
+    const Corner expected[4][4] = {
+        {{SlotS}, {SlotCentre}, {SlotW}, {SlotSW}},
+        {{SlotS}, {SlotSE}, {SlotE}, {SlotCentre}},
+        {{SlotN}, {SlotCentre}, {SlotE}, {SlotNE}},
+        {{SlotN}, {SlotNW}, {SlotW}, {SlotCentre}},
     };
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     const auto prims = drawn(*cell, wireAt15);
     EXPECT_EQ(16u, prims.size());
-    EXPECT_TRUE(emitsAll(outlines(prims), expected, false));
+    EXPECT_TRUE(sendsAll(outlines(prims), expected, *cell, nullptr, ownBaseColour, false));
 }
 
 // A cube's cell at level 1 with one neighbour, to the south at level 3: the cube flattens
@@ -318,38 +298,24 @@ class OneWall : public GlTest {
 TEST_F(OneWall, EmitsTwoQuadsFromTheCellsEdgeToItsNeighbours)
 {
     ASSERT_EQ(1, cell->sideFlags[SideS]);
-    // From the side: this cell's edge along the bottom (height 5), the neighbour's along
-    // the top (height 10), y = 0, 5 and 10 from left to right, all at x = 10. Filled, no
-    // colour is sent: every corner keeps the centre colour of the last triangle.
-    const Emitted filled[2][4] = {
-        {{200, 200, .1f, 1, .25f, .5f, 0, .5f},
-         {100, 200, .1f, 1, .25f, .5f, 0, 0},
-         {100, 300, .1f, 1, .25f, .5f, 1, 0},
-         {200, 300, .1f, 1, .25f, .5f, 1, .5f}},
-        {{200, 300, .1f, 1, .25f, .5f, 1, .5f},
-         {300, 300, .1f, 1, .25f, .5f, 1, 1},
-         {300, 200, .1f, 1, .25f, .5f, 0, 1},
-         {200, 200, .1f, 1, .25f, .5f, 0, .5f}},
+    // This cell's south edge, then the neighbour's facing north edge; filled, no colour is
+    // sent: every corner keeps the centre colour of the last triangle.
+    const Corner corners[2][4] = {
+        {{SlotS, 0, 0.5f}, {SlotSW, 0, 0}, {SlotNW, 1, 0, true}, {SlotN, 1, 0.5f, true}},
+        {{SlotN, 1, 0.5f, true}, {SlotNE, 1, 1, true}, {SlotSE, 0, 1}, {SlotS, 0, 0.5f}},
     };
+    const float* centre = cell->vertices[SlotCentre].colour;
+    const ColourOf centreColour = [centre](const Vertex&) { return centre; };
+    const TerrainCell* south = game.grid->cellAt(1, 0);
     glEnable(GL_TEXTURE_2D);
-    EXPECT_TRUE(emitsAll(wall(filledAt(5, 5)), filled, true));
+    EXPECT_TRUE(sendsAll(wall(filledAt(5, 5)), corners, *cell, south, centreColour, true));
     // The neighbour stands higher: the wall faces this cell, towards -x.
     const float towardsThisCell[3] = {-1, 0, 0};
     EXPECT_TRUE(same(currentNormal().data(), towardsThisCell, 3));
 
     // In wire-frame each corner takes its own vertex's base colour.
-    const Emitted wire[2][4] = {
-        {{200, 200, .1f, .75f, .0625f, .5f},
-         {100, 200, .1f, .75f, .4375f, .5f},
-         {100, 300, .1f, .75f, .3125f, .75f},
-         {200, 300, .1f, .75f, 0, .75f}},
-        {{200, 300, .1f, .75f, 0, .75f},
-         {300, 300, .1f, .75f, .25f, .75f},
-         {300, 200, .1f, .75f, .375f, .5f},
-         {200, 200, .1f, .75f, .0625f, .5f}},
-    };
     glDisable(GL_TEXTURE_2D);
-    EXPECT_TRUE(emitsAll(wall(wireAt(5, 5)), wire, false));
+    EXPECT_TRUE(sendsAll(wall(wireAt(5, 5)), corners, *cell, south, ownBaseColour, false));
 }
 
 // A world of varied heights without objects, each cell painted apart, seen straight down:
