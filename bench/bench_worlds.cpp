@@ -136,12 +136,6 @@ std::string currentDirectory()
     return std::filesystem::current_path(ec).string();
 }
 
-std::FILE* quietLog()
-{
-    static std::FILE* log = std::fopen("/dev/null", "w");
-    return log;
-}
-
 bool loadForFrames(BenchWorld& world)
 {
     static bool sceneSet = false;

@@ -3,6 +3,8 @@
 // window, the player in the middle, and the three drawing modes.
 #pragma once
 
+#include "tests/support/streams.h" // quietLog, for the loads and the readers
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -51,9 +53,6 @@ class QuietStdout {
   private:
     int saved;
 };
-
-// A stream that swallows the load's lines.
-std::FILE* quietLog();
 
 // Makes `dir` the working directory; false when it cannot.
 bool changeDirectory(const std::string& dir);

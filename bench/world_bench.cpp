@@ -38,7 +38,7 @@ void loadWorldBench(benchmark::State& state, const BenchWorld* world)
     FolderWorld files(world->dir);
     for (auto _ : state) {
         MeshStore meshes;
-        WorldLoad load(files, meshes, bench::quietLog());
+        WorldLoad load(files, meshes, quietLog());
         TerrainGrid* grid = loadWorld(load);
         state.PauseTiming();
         if (!grid) {
@@ -171,7 +171,7 @@ void isBlockedBench(benchmark::State& state, const BenchWorld* world)
     size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            isBlocked(*world->grid, points[i], points[i + 1], points[i + 2], bench::quietLog()));
+            isBlocked(*world->grid, points[i], points[i + 1], points[i + 2], quietLog()));
         i = (i + 3) % points.size();
     }
     state.SetItemsProcessed(state.iterations());
@@ -187,10 +187,10 @@ TerrainGrid* heightGrid(const BenchWorld& world)
         grid = std::make_unique<TerrainGrid>(world.rows, world.cols, BandTextures{1, 2, 3, 4});
         FolderWorld files(world.dir);
         StreamCloser terrain(files.open(WorldFile::Terrain));
-        readHeights(terrain.get(), bench::quietLog(), *grid);
+        readHeights(terrain.get(), quietLog(), *grid);
         for (int row = 0; row < world.rows; ++row)
             for (int col = 0; col < world.cols; ++col) grid->stitchCell(row, col);
-        grid->computeNormals(bench::quietLog());
+        grid->computeNormals(quietLog());
     }
     return grid.get();
 }
@@ -228,7 +228,7 @@ void faceNormalsBench(benchmark::State& state, const BenchWorld* world)
 void vertexNormalsBench(benchmark::State& state, const BenchWorld* world)
 {
     perCellBench(state, world, [](TerrainGrid& grid, int row, int col) {
-        grid.cells[row][col]->computeVertexNormals(bench::quietLog());
+        grid.cells[row][col]->computeVertexNormals(quietLog());
         benchmark::ClobberMemory();
     });
 }

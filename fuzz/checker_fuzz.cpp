@@ -77,7 +77,7 @@ void checkAgainstTheGame(const checker::LoadedWorld& world, MemoryWorld& files)
 {
     std::srand(1);
     MeshStore meshes;
-    WorldLoad load(files, meshes, nullLog());
+    WorldLoad load(files, meshes, quietLog());
     load.clock = frozenClock;
     const std::unique_ptr<TerrainGrid> grid(buildWorld(load));
     FUZZ_CHECK((grid != nullptr) == world.loaded);
@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // cells is a million pixels wide).
     int rows = 0, cols = 0;
     std::FILE* terrain = files.open(WorldFile::Terrain);
-    measureTerrain(terrain, nullLog(), rows, cols);
+    measureTerrain(terrain, quietLog(), rows, cols);
     if (terrain) std::fclose(terrain);
     const long long cells = static_cast<long long>(rows) * cols;
 

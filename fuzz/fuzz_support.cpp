@@ -1,4 +1,4 @@
-// The fuzz targets' input stream and world, silent log, fixed clock and the check that aborts.
+// The fuzz targets' input as a world, their fixed clock and the check that aborts.
 #include "fuzz/fuzz_support.h"
 
 #include "terrain/world_source.h"
@@ -20,13 +20,6 @@ void fuzzCheckFailed(const char* condition, const char* file, int line)
     std::abort();
 }
 
-std::FILE* nullLog()
-{
-    static std::FILE* log = std::fopen("/dev/null", "w");
-    if (!log) fuzzCheckFailed("fopen /dev/null", __FILE__, __LINE__);
-    return log;
-}
-
 std::time_t frozenClock(std::time_t* out)
 {
     const std::time_t frozen = 1767225600;
@@ -45,18 +38,4 @@ void splitWorld(const uint8_t* data, size_t size, MemoryWorld& world)
                   std::string(reinterpret_cast<const char*>(piece), (next ? next : end) - piece));
         piece = next ? next + separatorLength : nullptr;
     }
-}
-
-InputStream::InputStream(const uint8_t* data, size_t size)
-    // Read mode never writes through the pointer; a stream over no bytes still needs one.
-    : stream(fmemopen(size ? const_cast<uint8_t*>(data)
-                           : const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>("")),
-                      size, "r"))
-{
-    if (!stream) fuzzCheckFailed("fmemopen", __FILE__, __LINE__);
-}
-
-InputStream::~InputStream()
-{
-    std::fclose(stream);
 }

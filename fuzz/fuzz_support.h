@@ -1,6 +1,9 @@
-// Shared pieces of the fuzz targets: the input as a stream in memory or as a whole world, a
-// stream that swallows the readers' lines, a fixed clock, and a check that aborts on failure.
+// Shared pieces of the fuzz targets: the input as a whole world, a fixed clock, and a check
+// that aborts on failure. The input as a stream (InputBytes) and the log that swallows the
+// readers' lines, which would drown libFuzzer's own report (quietLog), are the tests' own.
 #pragma once
+
+#include "tests/support/streams.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,10 +20,6 @@ class MemoryWorld;
 
 [[noreturn]] void fuzzCheckFailed(const char* condition, const char* file, int line);
 
-// A stream for the readers' diagnostic lines that writes them nowhere: they would drown
-// libFuzzer's own report.
-std::FILE* nullLog();
-
 // A clock stopped at one second, so that every run of an input places the people on the
 // same cells and a saved input replays what it found.
 std::time_t frozenClock(std::time_t* out);
@@ -35,16 +34,3 @@ constexpr long long fuzzCellCap = 4096;
 // objects.txt, the four models and the four raw textures, in that order; files that no piece
 // reaches are missing.
 void splitWorld(const uint8_t* data, size_t size, MemoryWorld& world);
-
-// The fuzzer's bytes as a stream to read (fmemopen); closed on destruction.
-class InputStream {
-  public:
-    InputStream(const uint8_t* data, size_t size);
-    ~InputStream();
-    InputStream(const InputStream&) = delete;
-    InputStream& operator=(const InputStream&) = delete;
-    std::FILE* get() const { return stream; }
-
-  private:
-    std::FILE* stream;
-};

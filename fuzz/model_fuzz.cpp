@@ -26,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::srand(1);
     MeshStore store;
-    InputStream in(data, size);
-    const int id = store.loadMesh(in.get(), nullLog());
+    InputBytes in(data, size);
+    const int id = store.loadMesh(in.get(), quietLog());
     const Mesh* mesh = store.newest();
     FUZZ_CHECK(mesh != nullptr && mesh->id == id);
-    FUZZ_CHECK(store.findMesh(id, nullLog()) == mesh);
+    FUZZ_CHECK(store.findMesh(id, quietLog()) == mesh);
     FUZZ_CHECK(mesh->faceCount == static_cast<int16_t>(mesh->faces.size()));
     // Every face kept cost four numbers and every corner three, each at least one byte.
     size_t corners = 0;

@@ -29,8 +29,8 @@ MeshIds ids;
 
 int readModel(const char* text, size_t length)
 {
-    InputStream in(reinterpret_cast<const uint8_t*>(text), length);
-    return meshes.loadMesh(in.get(), nullLog());
+    InputBytes in(text, length);
+    return meshes.loadMesh(in.get(), quietLog());
 }
 
 // The grid as the load leaves it before the objects: the fixed heights, stitched.
@@ -101,8 +101,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TerrainGrid* grid = makeGrid();
-    InputStream in(data, size);
-    const bool started = loadObjects(*grid, in.get(), meshes, ids, nullLog());
+    InputBytes in(data, size);
+    const bool started = loadObjects(*grid, in.get(), meshes, ids, quietLog());
 
     int placed = 0;
     for (const ModelInstance* m = grid->instances; m; m = m->next) ++placed;

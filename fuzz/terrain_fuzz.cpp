@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     int rows = -1, cols = -1;
     {
-        InputStream in(data, size);
-        FUZZ_CHECK(measureTerrain(in.get(), nullLog(), rows, cols));
+        InputBytes in(data, size);
+        FUZZ_CHECK(measureTerrain(in.get(), quietLog(), rows, cols));
     }
     FUZZ_CHECK(rows == 1 + static_cast<long long>(std::count(data, data + size, '\n')));
     FUZZ_CHECK(cols == expectedCols(data, size));
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TerrainGrid* grid = new (std::nothrow) TerrainGrid(rows, cols, names);
     FUZZ_CHECK(grid && grid->valid());
     {
-        InputStream in(data, size);
-        readHeights(in.get(), nullLog(), *grid);
+        InputBytes in(data, size);
+        readHeights(in.get(), quietLog(), *grid);
     }
     for (int row = 0; row < rows; ++row)
         for (int col = 0; col < cols; ++col) checkCell(*grid->cellAt(row, col));

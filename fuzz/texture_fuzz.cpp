@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static unsigned char before[textureBytes];
     std::memcpy(before, staging, textureBytes);
 
-    InputStream in(data, size);
+    InputBytes in(data, size);
     const size_t arrived = std::min(size, static_cast<size_t>(textureBytes));
     FUZZ_CHECK(readRawTexture(in.get(), staging) == static_cast<long>(arrived));
     FUZZ_CHECK(std::memcmp(staging, data, arrived) == 0);

@@ -78,10 +78,10 @@ void fly(TerrainGrid& grid, const MeshStore& meshes, int personMeshId)
                               Up,      Forward, TurnRight, TurnRight, Forward, Down,     Forward};
     for (int round = 0; round < 4; ++round) {
         for (MoveKind kind : moves) {
-            movePlayer(pose, kind, &grid, nullLog());
+            movePlayer(pose, kind, &grid, quietLog());
             grid.rescueNearby(pose.x, pose.y, pose.z);
             if (grid.allPeopleSaved())
-                grid.placePeople(meshes, personMeshId, nullLog(), frozenClock);
+                grid.placePeople(meshes, personMeshId, quietLog(), frozenClock);
         }
     }
 }
@@ -98,13 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // skipped before the grid is made. Above the limit the load refuses them itself.
     int rows = 0, cols = 0;
     std::FILE* terrain = files.open(WorldFile::Terrain);
-    const bool measured = measureTerrain(terrain, nullLog(), rows, cols);
+    const bool measured = measureTerrain(terrain, quietLog(), rows, cols);
     if (terrain) std::fclose(terrain);
     const long long cells = static_cast<long long>(rows) * cols;
     if (cells > fuzzCellCap && cells <= maxTerrainCells) return 0;
 
     MeshStore meshes;
-    WorldLoad load(files, meshes, nullLog());
+    WorldLoad load(files, meshes, quietLog());
     load.textures = names;
     load.clock = frozenClock;
     TerrainGrid* grid = buildWorld(load);

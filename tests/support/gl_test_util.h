@@ -110,13 +110,6 @@ class GlTest : public ::testing::Test {
     }
 };
 
-// Swallows the diagnostic lines of a step whose lines a test does not look at.
-inline std::FILE* quietLog()
-{
-    static std::FILE* quiet = std::fopen("/dev/null", "w");
-    return quiet;
-}
-
 // A grid of levels given as digit rows ("0123" is one row of four cells, heights level x 5),
 // stitched and with normals, as the world load leaves it; `place` runs between the stitching
 // and the normals, where the world load places its objects. The caller owns it.

@@ -9,19 +9,6 @@
 #include <stdexcept>
 #include <unistd.h>
 
-InputBytes::InputBytes(std::string content) : bytes(std::move(content))
-{
-    // A stream over no bytes at all still needs a buffer to point at.
-    stream = bytes.empty() ? fmemopen(const_cast<char*>(""), 0, "r")
-                           : fmemopen(bytes.data(), bytes.size(), "r");
-    if (!stream) throw std::runtime_error("fmemopen failed");
-}
-
-InputBytes::~InputBytes()
-{
-    std::fclose(stream);
-}
-
 ScratchFolder::ScratchFolder()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "vantora-test-XXXXXX").string();
@@ -164,4 +151,14 @@ std::string readFile(const std::string& path)
 std::string sourcePath(const std::string& relative)
 {
     return std::string(VANTORA_SOURCE_DIR) + "/" + relative;
+}
+
+std::string copyBundledWorld(const ScratchFolder& folder, const std::string& into)
+{
+    const std::string prefix = into.empty() ? "" : into + "/";
+    for (const auto& entry : std::filesystem::directory_iterator(sourcePath("world")))
+        if (entry.is_regular_file())
+            folder.write(prefix + entry.path().filename().string(),
+                         readFile(entry.path().string()));
+    return into.empty() ? folder.path() : folder / into;
 }

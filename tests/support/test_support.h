@@ -3,6 +3,7 @@
 #pragma once
 
 #include "terrain/grid.h"
+#include "tests/support/streams.h"
 
 #include <cstdio>
 #include <ctime>
@@ -10,20 +11,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A stream over bytes in memory (fmemopen), for the readers; closed on destruction.
-class InputBytes {
-  public:
-    explicit InputBytes(std::string bytes);
-    ~InputBytes();
-    InputBytes(const InputBytes&) = delete;
-    InputBytes& operator=(const InputBytes&) = delete;
-    std::FILE* get() const { return stream; }
-
-  private:
-    std::string bytes;
-    std::FILE* stream;
-};
 
 // A new temporary folder for files a program writes or reads by path, removed with all it
 // holds at the end. The working folder never changes.
@@ -111,3 +98,7 @@ std::string readFile(const std::string& path);
 
 // The source tree's folder of bundled data, e.g. sourcePath("world/terrain.txt").
 std::string sourcePath(const std::string& relative);
+
+// Copies the files of the bundled world into `folder` / `into` ("" for the folder itself)
+// and returns the path of that folder.
+std::string copyBundledWorld(const ScratchFolder& folder, const std::string& into = "");
