@@ -38,15 +38,6 @@ std::vector<std::string> wordsOfLineWith(const std::string& text, const std::str
     return words;
 }
 
-// Copies the bundled world into `folder` / "w" and returns that folder's path.
-std::string copyBundledWorld(const ScratchFolder& folder)
-{
-    for (const auto& entry : fs::directory_iterator(sourcePath("world")))
-        if (entry.is_regular_file())
-            folder.write("w/" + entry.path().filename().string(), readFile(entry.path().string()));
-    return folder / "w";
-}
-
 // The options of each program, with the order of words its usage lists them in.
 const char* const checkerOptions[] = {"-a, --all", "--picture FILE.png", "-h, --help", "--version"};
 const char* const worldgenOptions[] = {"--assets DIR", "--embed DIR",        "--people-away U",
@@ -221,7 +212,7 @@ TEST(WorldgenCommandLine, ValuesAttachedOrApartAndOptionsAnywhere)
 TEST(CheckerCommandLine, AllListsEveryFindingWhereverItStands)
 {
     ScratchFolder folder;
-    const std::string world = copyBundledWorld(folder);
+    const std::string world = copyBundledWorld(folder, "w");
     std::string terrain = "111";
     for (int i = 0; i < 25; ++i) terrain += "\n1";
     folder.write("w/terrain.txt", terrain);
@@ -251,7 +242,7 @@ TEST(CheckerCommandLine, AllListsEveryFindingWhereverItStands)
 TEST(CheckerCommandLine, ExitStatusTellsCleanFromBrokenFromBadArguments)
 {
     ScratchFolder folder;
-    const std::string world = copyBundledWorld(folder);
+    const std::string world = copyBundledWorld(folder, "w");
     EXPECT_EQ(0, check({world}).status);
     folder.write("w/terrain.txt", readFile(folder / "w/terrain.txt") + "\n");
     EXPECT_EQ(0, check({world}).status) << "a note alone";
@@ -275,7 +266,7 @@ TEST(CheckerCommandLine, ExitStatusTellsCleanFromBrokenFromBadArguments)
 TEST(CheckerCommandLine, AFolderThatIsNoneLeavesTheOthersChecked)
 {
     ScratchFolder folder;
-    const std::string world = copyBundledWorld(folder);
+    const std::string world = copyBundledWorld(folder, "w");
     const ProgramRun alone = check({world});
     ASSERT_EQ(0, alone.status);
     const std::string nowhere = folder / "nowhere", file = folder / "w/terrain.txt";
@@ -295,7 +286,7 @@ TEST(CheckerCommandLine, AFolderThatIsNoneLeavesTheOthersChecked)
 TEST(PictureCommandLine, OneFolderThatLoadsGetsItsPictureAndNothingElseDoes)
 {
     ScratchFolder folder;
-    const std::string world = copyBundledWorld(folder);
+    const std::string world = copyBundledWorld(folder, "w");
     const std::string png = folder / "w.png";
     const ProgramRun drawn = check({"--picture", png, world});
     EXPECT_EQ(0, drawn.status);
