@@ -287,6 +287,45 @@ TEST_F(MeshFile, OverflowingCrossProductGivesFiniteNormal)
     EXPECT_NEAR(1.0, std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1e-5);
 }
 
+// The next three were found by fuzzing; each failing input is also kept as
+// fuzz/corpus/<target>/regression-*.
+TEST_F(MeshFile, CrossProductWhoseSquaresOverflowGivesUnitNormal)
+{
+    // why: corners 1e19 apart give a finite cross product (0, 0, 1e38) whose squared length
+    // overflows to infinity; dividing by it left the face normal (0, 0, 0).
+    load("1\n1 0 0\n3\n0 0 0\n1e19 0 0\n0 1e19 0\n");
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    const float* n = head()->faces[0].normal;
+    EXPECT_FLOAT_EQ(0.0f, n[0]);
+    EXPECT_FLOAT_EQ(0.0f, n[1]);
+    EXPECT_FLOAT_EQ(1.0f, n[2]);
+}
+
+TEST_F(MeshFile, NormalLengthAboveFloatRangeKeepsTheDirection)
+{
+    // why: a finite cross product (-2.89e38, 2.89e38, 0) has a length of 4.09e38, beyond the
+    // float range; rounded to a float it became infinite and the normal came out (0, 0, 0).
+    load("1\n1 0 0\n3\n0 0 0\n0 0 1.7e19\n1.7e19 1.7e19 0\n");
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    const float* n = head()->faces[0].normal;
+    EXPECT_NEAR(-0.70710678, n[0], 1e-6);
+    EXPECT_NEAR(0.70710678, n[1], 1e-6);
+    EXPECT_NEAR(0.0, n[2], 1e-6);
+}
+
+TEST_F(MeshFile, SubnormalCrossProductKeepsAUnitNormal)
+{
+    // why: a cross product of the smallest floats, (0, -1.4e-45, 1.4e-45), has a length of
+    // 1.98e-45 that rounds to the float 1.4e-45, and dividing by it gave (0, -1, 1).
+    load("1\n1 0 0\n3\n0 0 0\n1e-45 0 0\n0 1 1\n");
+    ASSERT_NE(nullptr, head());
+    ASSERT_EQ(1u, head()->faces.size());
+    const float* n = head()->faces[0].normal;
+    EXPECT_NEAR(1.0, std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1e-6);
+}
+
 TEST_F(MeshFile, OrdinaryFaceNormalTakesTheFloatStepsExactly)
 {
     // why: every normal was divided by a length taken in double, one unit in the last place
