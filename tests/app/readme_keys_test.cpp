@@ -1,9 +1,11 @@
-// The READMEs' key tables (README.md's and the Windows players' README.txt) and the program's
-// key table must not drift apart.
+// The READMEs' key tables (README.md's and the Windows players' README.txt), the manual page's
+// KEYS section and the program's key table must not drift apart.
 #include "app/keyboard.h"
 #include "tests/support/test_support.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -43,6 +45,33 @@ std::vector<std::string> windowsReadmeKeyRows()
     return rows;
 }
 
+// The KEYS section of the manual page: each key of a ".TP" entry and the entry's text.
+std::map<unsigned char, std::string> manualPageKeys()
+{
+    std::istringstream page(readFile(sourcePath("packaging/vantora.6")));
+    std::map<unsigned char, std::string> keys;
+    bool inKeys = false;
+    std::string line, previous;
+    std::vector<unsigned char> entryKeys;
+    while (std::getline(page, line)) {
+        if (line.rfind(".SH", 0) == 0) inKeys = line == ".SH KEYS";
+        if (!inKeys) continue;
+        if (previous == ".TP" && (line.rfind(".B ", 0) == 0 || line.rfind(".BR ", 0) == 0)) {
+            // ".BR i \", \" I": the one-character words are the keys.
+            entryKeys.clear();
+            std::istringstream words(line.substr(line.find(' ')));
+            for (std::string word; words >> word;)
+                if (word.size() == 1 && std::isalpha(static_cast<unsigned char>(word[0])))
+                    entryKeys.push_back(static_cast<unsigned char>(word[0]));
+        } else if (!entryKeys.empty()) {
+            for (unsigned char key : entryKeys) keys[key] = line;
+            entryKeys.clear();
+        }
+        previous = line;
+    }
+    return keys;
+}
+
 } // namespace
 
 TEST(ReadmeKeys, TableMatchesTheBindings)
@@ -66,6 +95,20 @@ TEST(ReadmeKeys, WindowsReadmeTableMatchesTheBindings)
         expected.push_back(std::string("    ") + static_cast<char>(b.key) + "    " + b.action);
     }
     EXPECT_EQ(windowsReadmeKeyRows(), expected);
+}
+
+TEST(ManualPage, ListsExactlyTheKeysOfTheKeyTable)
+{
+    const std::map<unsigned char, std::string> page = manualPageKeys();
+    for (int i = 0; i < keyBindingCount; ++i) {
+        const KeyBinding& binding = keyBindings[i];
+        const auto entry = page.find(binding.key);
+        ASSERT_NE(page.end(), entry) << "key " << binding.key << " is not in the manual page";
+        EXPECT_EQ(0u, entry->second.find(binding.action))
+            << "key " << binding.key << ": \"" << entry->second << "\" does not start with \""
+            << binding.action << "\"";
+    }
+    EXPECT_EQ(static_cast<size_t>(keyBindingCount), page.size()) << "keys the game has not";
 }
 
 TEST(ReadmeKeys, CaseMattersAndCapitalRRestartsNothing)

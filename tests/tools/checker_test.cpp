@@ -1,8 +1,6 @@
 // Tests of the world checker vantora-check: its report on each of our broken worlds, that
 // every place it names holds what it says, that it sees every world cell for cell as the game
-// loads it, its findings on odd worlds, its output, and that the manual page lists the game's
-// keys.
-#include "app/keyboard.h"
+// loads it, its findings on odd worlds, and its output.
 #include "models/mesh_store.h"
 #include "models/model_instance.h"
 #include "models/object_kinds.h"
@@ -20,7 +18,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -37,11 +34,7 @@ namespace {
 // A world folder of its own: the bundled world with some files replaced and some removed.
 class TestWorld : public ScratchFolder {
   public:
-    TestWorld()
-    {
-        for (const auto& entry : fs::directory_iterator(sourcePath("world")))
-            write(entry.path().filename().string(), readFile(entry.path().string()));
-    }
+    TestWorld() { copyBundledWorld(*this); }
     void remove(const std::string& name) const { fs::remove(*this / name); }
     std::string read(const std::string& name) const { return readFile(*this / name); }
     WorldReport check() const { return checker::checkWorld(path()); }
@@ -532,49 +525,4 @@ TEST(CheckerReport, ManyFindingsOfOneKindAreCutUnlessAllAreAsked)
     const std::string all = printed(report, true);
     EXPECT_EQ(25u, count(all, ": warning: the line has 1 character"));
     EXPECT_EQ(std::string::npos, all.find("not shown")) << all;
-}
-
-namespace {
-
-// The KEYS section of the manual page: each key of a ".TP" entry and the entry's text.
-std::map<unsigned char, std::string> manualPageKeys()
-{
-    std::istringstream page(readFile(sourcePath("packaging/vantora.6")));
-    std::map<unsigned char, std::string> keys;
-    bool inKeys = false;
-    std::string line, previous;
-    std::vector<unsigned char> entryKeys;
-    while (std::getline(page, line)) {
-        if (line.rfind(".SH", 0) == 0) inKeys = line == ".SH KEYS";
-        if (!inKeys) continue;
-        if (previous == ".TP" && (line.rfind(".B ", 0) == 0 || line.rfind(".BR ", 0) == 0)) {
-            // ".BR i \", \" I": the one-character words are the keys.
-            entryKeys.clear();
-            std::istringstream words(line.substr(line.find(' ')));
-            for (std::string word; words >> word;)
-                if (word.size() == 1 && std::isalpha(static_cast<unsigned char>(word[0])))
-                    entryKeys.push_back(static_cast<unsigned char>(word[0]));
-        } else if (!entryKeys.empty()) {
-            for (unsigned char key : entryKeys) keys[key] = line;
-            entryKeys.clear();
-        }
-        previous = line;
-    }
-    return keys;
-}
-
-} // namespace
-
-TEST(ManualPage, ListsExactlyTheKeysOfTheKeyTable)
-{
-    const std::map<unsigned char, std::string> page = manualPageKeys();
-    for (int i = 0; i < keyBindingCount; ++i) {
-        const KeyBinding& binding = keyBindings[i];
-        const auto entry = page.find(binding.key);
-        ASSERT_NE(page.end(), entry) << "key " << binding.key << " is not in the manual page";
-        EXPECT_EQ(0u, entry->second.find(binding.action))
-            << "key " << binding.key << ": \"" << entry->second << "\" does not start with \""
-            << binding.action << "\"";
-    }
-    EXPECT_EQ(static_cast<size_t>(keyBindingCount), page.size()) << "keys the game has not";
 }
