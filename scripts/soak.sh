@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Soak test of the running game: the real binary in a copy of the bundled world on a private
-# Xvfb (scripts/xvfb.sh, started through scripts/game.sh) takes KEYS random keys from the README's key table (never quit or
-# restart). Then it must still run, its resident memory must have grown by at most 16 MiB
-# since the warm-up (Mesa keeps caches of its own), and "q" must end it with status 0.
+# Xvfb (scripts/xvfb.sh; the game starts through scripts/game.sh) takes KEYS random keys from
+# the README's key table (never quit or restart). Then it must still run, its resident memory
+# must have grown by at most 16 MiB since the warm-up (Mesa keeps caches of its own), and "q"
+# must end it with status 0.
 #   scripts/soak.sh KEYS
 # VANTORA_BIN names the game (default build/vantora); SOAK_SEED fixes the key sequence
 # (default 1). Every wait is bounded; the script stops its own Xvfb and game by process id.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Memcheck over a short scripted session of the real game on a private Xvfb (scripts/xvfb.sh,
-# started through scripts/game.sh): start-up in a copy of the bundled world, a few frames,
-# every render switch on and off, a few moves, quit.
+# Memcheck over a short scripted session of the real game on a private Xvfb (scripts/xvfb.sh;
+# the game starts through scripts/game.sh): start-up in a copy of the bundled world, a few
+# frames, every render switch on and off, a few moves, quit.
 # Fails on any memcheck error or leak outside the GL driver and the X libraries (their
 # reports are suppressed by tests/sanitizer/valgrind.supp) and on a status other than 0.
 #   scripts/valgrind.sh          VANTORA_BIN names the game (default build/vantora)

@@ -22,7 +22,8 @@ start_game "$world"
 wait_window
 geometry=$(timeout 5 xdotool getwindowgeometry "$GAME_WID" | awk '/Geometry:/ { print $2 }')
 [[ "$geometry" == "500x500" ]] || fail "window geometry is '$geometry', expected 500x500"
-[[ "$(timeout 5 xdotool getwindowname "$GAME_WID")" == "$GAME_TITLE" ]] || fail "window title differs"
+[[ "$(timeout 5 xdotool getwindowname "$GAME_WID")" == "$GAME_TITLE" ]] ||
+    fail "window title differs"
 # Moved to the screen's origin, the whole window is on screen and in its picture.
 picture_size=$(convert "$(shot whole-window)" -format %wx%h info:)
 [[ "$picture_size" == "500x500" ]] || fail "the window's picture is $picture_size, expected 500x500"

@@ -26,7 +26,8 @@ wait_drawn
 note "default view: wire-frame with hidden lines removed"
 default=$(wait_shot_stable default 10)
 default_black=$(count_pixels "$default" "" "$black")
-((default_black > window_pixels * 8 / 10)) || fail "default view is not mostly black ($default_black)"
+((default_black > window_pixels * 8 / 10)) ||
+    fail "default view is not mostly black ($default_black)"
 (($(count_pixels "$default" "" "$grass") > 2000)) || fail "default view shows no grass lines"
 (($(count_pixels "$default" "" "$grass") < window_pixels / 10)) || fail "default view is filled"
 (($(count_pixels "$default" "$HUD_CROP" "$white") > 300)) || fail "no white HUD text top left"
