@@ -37,8 +37,6 @@ class MeshStore {
     // every corner and the identifier to log. A null stream (no file) returns -1, the number
     // drawn all the same.
     int loadMesh(std::FILE* in, std::FILE* log);
-    // The same, called as the Windows number test calls it, with a null third argument.
-    int loadMesh(std::FILE* in, std::FILE* log, std::nullptr_t) { return loadMesh(in, log); }
 
     // The newest mesh whose identifier equals `id`, or null; writes each identifier it
     // passes to log.

@@ -110,7 +110,7 @@ void readModels(const std::vector<std::string>& paths)
         std::printf("model %s\n", path.c_str());
         std::FILE* in = platform::openFile(path, "rb");
         if (!in) std::printf("cannot open %s\n", path.c_str());
-        const int id = store.loadMesh(in, stdout, nullptr);
+        const int id = store.loadMesh(in, stdout);
         std::printf("loadMesh returned %d\n", id);
         if (in) {
             std::fclose(in);
