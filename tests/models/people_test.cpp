@@ -207,6 +207,18 @@ TEST_F(People, FewerPlacesPutOnePersonOnEach)
     EXPECT_FALSE(grid->allPeopleSaved());
 }
 
+TEST_F(People, DrawsOnWorldsWiderThanTheyAreTall)
+{
+    // why: a row drawn modulo the columns, or a column modulo the rows, looks right on a
+    // square world and leaves the grid on any other.
+    grid = makeGrid({"0000000000000000000000001", "1000000000000000000000000"});
+    place(advancingClock);
+    const std::vector<Cell> cells = cellsOfPeople();
+    ASSERT_EQ(2u, cells.size());
+    const std::set<Cell> expected = {{0, 24}, {1, 0}};
+    EXPECT_EQ(expected, std::set<Cell>(cells.begin(), cells.end()));
+}
+
 TEST_F(People, NoPlaceMeansNobody)
 {
     // why: a world without a place for people hung the load in the cell search.

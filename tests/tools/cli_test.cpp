@@ -250,6 +250,9 @@ TEST(CheckerCommandLine, ExitStatusTellsCleanFromBrokenFromBadArguments)
     EXPECT_EQ(1, check({world}).status) << "a warning";
     fs::remove(folder / "w/snow.raw");
     EXPECT_EQ(1, check({world}).status) << "an error";
+    // why: the status is the worst of all the folders, not the last one's.
+    const std::string clean = copyBundledWorld(folder, "clean");
+    EXPECT_EQ(1, check({world, clean}).status) << "a broken folder before a clean one";
 
     const ProgramRun unknown = check({"--fast", world});
     EXPECT_EQ(2, unknown.status);
