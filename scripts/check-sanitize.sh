@@ -2,7 +2,8 @@
 # The unit and GL tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (`cmake --preset asan`, in build-asan), run by `ctest --preset asan` on a private Xvfb.
 # The preset sets the sanitizer options; tests/sanitizer/lsan.supp suppresses leaks that
-# belong to Mesa and the X libraries only. The end-to-end tests are left to the normal build.
+# belong to Mesa and the X libraries only. The end-to-end tests are left to the normal build,
+# and so are the Windows comparisons, whose preloads cannot come before the sanitizer's runtime.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
