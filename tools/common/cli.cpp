@@ -2,6 +2,11 @@
 // version lines, and the report of a bad argument.
 #include "tools/common/cli.h"
 
+#include "platform/console.h"
+#include "platform/program.h"
+
+#include <vector>
+
 #ifndef VANTORA_VERSION
 #define VANTORA_VERSION "unknown"
 #endif
@@ -85,6 +90,16 @@ int badArgument(std::FILE* err, const char* program, const std::string& message)
     std::fprintf(err, "%s: %s\nTry '%s --help' for more information.\n", program, message.c_str(),
                  program);
     return badArgumentsStatus;
+}
+
+int runProgram(int argc, char** argv, int (*run)(int, char**, std::FILE*, std::FILE*))
+{
+    platform::prepareStandardOutput();
+    std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
+    std::vector<char*> utf8;
+    for (std::string& argument : arguments) utf8.push_back(argument.data());
+    utf8.push_back(nullptr);
+    return run(static_cast<int>(arguments.size()), utf8.data(), stdout, stderr);
 }
 
 } // namespace cli

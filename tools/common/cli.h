@@ -40,4 +40,9 @@ void printVersion(std::FILE* out, const char* program);
 // Prints "PROGRAM: MESSAGE" and the line that points to --help; returns badArgumentsStatus.
 int badArgument(std::FILE* err, const char* program, const std::string& message);
 
+// A program's whole run, as its main hands it over: standard output writes its bytes as they
+// are, and `run` gets the arguments as UTF-8 whatever form the system gave them in, with
+// standard output and standard error. Returns what `run` returns.
+int runProgram(int argc, char** argv, int (*run)(int, char**, std::FILE*, std::FILE*));
+
 } // namespace cli
