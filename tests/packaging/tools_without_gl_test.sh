@@ -16,6 +16,7 @@ for tool in "$1" "$2"; do
         status=1
     fi
 done
-ldd "$3" | grep -Eq "$pattern" || { echo "FAIL: the game itself shows no GL library to ldd"; status=1; }
+game=$(ldd "$3") || { echo "FAIL: ldd cannot read $3"; exit 1; }
+grep -Eq "$pattern" <<<"$game" || { echo "FAIL: the game itself shows no GL library to ldd"; status=1; }
 [[ $status -eq 0 ]] && echo "the tools load no GL library"
 exit $status
