@@ -9,6 +9,7 @@
 #include "terrain/world_source.h"
 
 #include <cstdio>
+#include <utility>
 
 class MeshStore;
 class TerrainGrid;
@@ -18,7 +19,7 @@ struct MeshIds {
     int cube = 0, pyramid = 0, tree = 0, person = 0;
 
     // The identifier of the mesh read from the model file `model` (one of the four models).
-    int& of(WorldFile model)
+    const int& of(WorldFile model) const
     {
         switch (model) {
         case WorldFile::Cube: return cube;
@@ -27,15 +28,7 @@ struct MeshIds {
         default: return person;
         }
     }
-    int of(WorldFile model) const
-    {
-        switch (model) {
-        case WorldFile::Cube: return cube;
-        case WorldFile::Pyramid: return pyramid;
-        case WorldFile::Tree: return tree;
-        default: return person;
-        }
-    }
+    int& of(WorldFile model) { return const_cast<int&>(std::as_const(*this).of(model)); }
 };
 
 // The object map's reading rule: one byte a cell, one line a row, and a byte past the last of
