@@ -51,13 +51,15 @@ TerrainGrid* buildWorld(WorldLoad& load)
     }
     // Without a start cell in the map the player starts above the middle cell, or at
     // (5, 5, 5) in a world without cells.
-    int middleRow, middleCol;
-    if (!startFound && middleCell(rows, cols, middleRow, middleCol)) {
-        grid->setStartCell(middleRow, middleCol);
-    } else if (!startFound) {
-        grid->startX = startWithoutCells.x;
-        grid->startY = startWithoutCells.y;
-        grid->startZ = startWithoutCells.z;
+    if (!startFound) {
+        int middleRow, middleCol;
+        if (middleCell(rows, cols, middleRow, middleCol)) {
+            grid->setStartCell(middleRow, middleCol);
+        } else {
+            grid->startX = startWithoutCells.x;
+            grid->startY = startWithoutCells.y;
+            grid->startZ = startWithoutCells.z;
+        }
     }
     grid->placePeople(load.meshes, load.meshIds.person, load.log, load.clock);
     grid->computeNormals(load.log);
